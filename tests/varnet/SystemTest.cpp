@@ -1,0 +1,3 @@
+#include "Varnet01.h"
+#include <gtest/gtest.h>
+TEST(Smoke2, Version){ EXPECT_STREQ("1.95 (08.08.2006)", fGetDLLVersion()); }

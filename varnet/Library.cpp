@@ -1,0 +1,24 @@
+// Library-wide storage and the load notification.
+#include "Varnet01.h"
+#include "VarnetInternal.h"
+
+namespace varnet {
+
+char g_pathBuffer[kPathBufferSize];
+HMODULE g_module = NULL;
+
+void CopyText(char* dst, const char* src, size_t size) {
+    if (!dst || size == 0) return;
+    size_t i = 0;
+    if (src) {
+        for (; i + 1 < size && src[i]; ++i) dst[i] = src[i];
+    }
+    dst[i] = '\0';
+}
+
+}  // namespace varnet
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) varnet::g_module = instance;
+    return TRUE;
+}

@@ -1,0 +1,2 @@
+// Include Varnet01.h rather than this file.
+#pragma once
