@@ -1,2 +1,98 @@
-// Include Varnet01.h rather than this file.
+// Scrambled and/or gzip-compressed text data files, read and written one
+// character or one line at a time. Include Varnet01.h rather than this file.
 #pragma once
+
+// Results of Open, the object's last error and the flat interface's error.
+enum {
+    CRYPTDATA_OK = 0,
+    CRYPTDATA_ERR_ALREADY_OPEN = 1,  // the object already has an open file
+    CRYPTDATA_ERR_OPEN = 2,          // the file cannot be opened or created
+    CRYPTDATA_ERR_MEMORY = 4,        // no memory
+    CRYPTDATA_ERR_WRITE = 5,         // writing a character failed
+    CRYPTDATA_ERR_MODE = 6,          // the mode holds neither r/R nor w/W
+    CRYPTDATA_ERR_DIRECTION = 7,     // read on a writer or write on a reader
+    CRYPTDATA_ERR_READ = 8           // end of file or read error
+};
+
+// GetString returns at most this many characters of a line.
+enum { CRYPTDATA_LINE_LENGTH = 1024 };
+
+class CCryptData;
+
+// Flat interface for callers that cannot use classes; the handle is a
+// CCryptData created by fOpenCryptClass and released by fCloseCryptClass.
+VARNET_C CCryptData* fOpenCryptClass(char const* path, char const* mode);
+VARNET_C void fCloseCryptClass(CCryptData* crypt);
+VARNET_C char const* fGetStringCryptClass(CCryptData* crypt);
+VARNET_C int fGetCharCryptClass(CCryptData* crypt, unsigned char* c);
+VARNET_C int fPutStringCryptClass(CCryptData* crypt, char const* text);
+VARNET_C int fPutCharCryptClass(CCryptData* crypt, unsigned char* c);
+VARNET_C char const* fGetFilenameCryptClass(CCryptData* crypt);
+VARNET_C int IsFileCryptedCryptClass(CCryptData* crypt);
+VARNET_C unsigned long CryptGetFileSize(CCryptData* crypt);
+VARNET_C unsigned long CryptGetFilePosition(CCryptData* crypt);
+// The flat error, one library-wide value: Open's code from the last
+// fOpenCryptClass, or the object's last error after a failing flat write.
+VARNET_C int fGetCryptClassError(void);
+
+class VARNET_API CCryptData {
+public:
+    CCryptData(void);
+    // Closes what is still open, so a forgotten Close neither leaks the
+    // stream nor leaves a compressed file without its trailer.
+    ~CCryptData(void);
+    // Two objects must never share one stream and one line buffer.
+    CCryptData(const CCryptData&) = delete;
+    CCryptData& operator=(const CCryptData&) = delete;
+
+    // Mode letters anywhere in `mode`: r (read any form), or w (write) with
+    // optional z (gzip-compressed) and v (scrambled); either case.
+    int Open(char const* path, char const* mode);
+    void Close(void);
+
+    int GetCharacter(unsigned char* c);
+    int PutCharacter(unsigned char* c);
+    // The next line without its line end, in a buffer the object owns (valid
+    // until the next GetString or Close); null at the end of the file.
+    char const* GetString(void);
+    // Writes the text followed by CR LF.
+    int PutString(char const* text);
+
+    unsigned long GetFileSize(void);
+    unsigned long GetFilePosition(void);
+    char const* GetFilename(void);
+    int IsFileCrypted(void);
+
+protected:
+    int GetFileCharacter(unsigned char* c);
+    int GetGZCharacter(unsigned char* c);
+    int PutFileCharacter(unsigned char* c);
+    int PutGZCharacter(unsigned char* c);
+
+    int GetCryptVersion(void);
+    int PutCryptVersion(void);
+    char* GetCryptHeader(void);
+
+    void EnCryptAlgorythmus(unsigned char* c);
+    void DeCryptAlgorythmus(unsigned char* c);
+
+private:
+    // They hand a failing object's last error on as the flat error.
+    friend int ::fPutStringCryptClass(CCryptData*, char const*);
+    friend int ::fPutCharCryptClass(CCryptData*, unsigned char*);
+
+    typedef int (CCryptData::*TransferRoutine)(unsigned char*);
+
+    int m_lastError;
+    char* m_fileName;         // the object's own copy of the path
+    void* m_stream;           // gzFile when m_compressed, else FILE*
+    unsigned long m_fileSize;
+    int m_crypted;
+    int m_compressed;
+    unsigned m_versionMajor;
+    unsigned m_versionMinor;
+    char* m_lineBuffer;       // CRYPTDATA_LINE_LENGTH characters and a NUL
+    int m_reading;
+    char m_header[20];
+    TransferRoutine m_transfer;
+};
