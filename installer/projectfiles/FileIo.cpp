@@ -1,0 +1,70 @@
+#include "projectfiles/FileIo.h"
+
+#include <string.h>
+
+namespace projectfiles {
+
+namespace {
+const size_t kLineChunk = 64 * 1024;
+}
+
+win::File OpenForRead(const std::string& path) {
+    return win::File(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, NULL));
+}
+
+win::File CreateForWrite(const std::string& path) {
+    win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, NULL));
+    if (f && !SetEndOfFile(f.get())) f.reset();
+    return f;
+}
+
+bool WriteAll(HANDLE file, const char* data, size_t size) {
+    while (size > 0) {
+        DWORD part = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!::WriteFile(file, data, part, &written, NULL) || written != part) return false;
+        data += part;
+        size -= part;
+    }
+    return true;
+}
+
+LineReader::LineReader(HANDLE file) : file_(file), buffer_(kLineChunk) {}
+
+bool LineReader::Fill() {
+    if (eof_) return false;
+    DWORD got = 0;
+    // A read error ends the text like the end of the file does.
+    if (!ReadFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &got, NULL) ||
+        got == 0) {
+        eof_ = true;
+        return false;
+    }
+    pos_ = 0;
+    end_ = got;
+    return true;
+}
+
+bool LineReader::Next(std::string& line) {
+    line.clear();
+    for (;;) {
+        if (pos_ == end_ && !Fill()) break;
+        const char* start = buffer_.data() + pos_;
+        const char* lf = static_cast<const char*>(memchr(start, '\n', end_ - pos_));
+        if (lf) {
+            line.append(start, lf - start);
+            pos_ += (lf - start) + 1;
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return true;
+        }
+        line.append(start, end_ - pos_);
+        pos_ = end_;
+    }
+    if (line.empty()) return false;
+    if (line.back() == '\r') line.pop_back();
+    return true;
+}
+
+}  // namespace projectfiles

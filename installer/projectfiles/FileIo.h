@@ -1,0 +1,39 @@
+// File access shared by the project-file operations: opening with the
+// sharing a CD-ROM source and a freshly placed target need, and text read
+// by lines of any length.
+#pragma once
+#include "WinHandles.h"
+
+#include <string>
+#include <vector>
+
+namespace projectfiles {
+
+// Existing file for reading; others may read it too.
+win::File OpenForRead(const std::string& path);
+// Target for writing: created, or an existing one emptied. Opened rather
+// than re-created so that a hidden target can be replaced like any other;
+// a read-only target or a folder of that name fails.
+win::File CreateForWrite(const std::string& path);
+// Writes all of `size` bytes; false on any short write.
+bool WriteAll(HANDLE file, const char* data, size_t size);
+
+// Lines of a file read as 8-bit text: a line ends at a line feed, and a
+// carriage return in front of it (or at the very end of the file) belongs to
+// the line end. A last line without a line end still counts; an empty file
+// has no lines.
+class LineReader {
+public:
+    explicit LineReader(HANDLE file);
+    bool Next(std::string& line);
+
+private:
+    bool Fill();
+    HANDLE file_;
+    std::vector<char> buffer_;
+    size_t pos_ = 0;
+    size_t end_ = 0;
+    bool eof_ = false;
+};
+
+}  // namespace projectfiles

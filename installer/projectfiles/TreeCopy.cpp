@@ -1,0 +1,252 @@
+// Placing a tool's ready-made files: file groups with their Windows-family
+// variants and language overlays, breadth-first tree copy, the renaming
+// rules of InstallFile, byte copies and the drive-letter move.
+#include "engine/ToolInstallJob.h"
+#include "engine/WindowsFamily.h"
+#include "projectfiles/FileIo.h"
+
+#include "Varnet01.h"
+
+#include <queue>
+#include <string.h>
+
+using projectfiles::CreateForWrite;
+using projectfiles::OpenForRead;
+using projectfiles::WriteAll;
+
+namespace {
+
+// Binary copies go through one buffer per job; its size only changes speed.
+const size_t kCopyBufferSize = 256 * 1024;
+// MoveDriveLetters reads this much at a time.
+const size_t kScanChunk = 64 * 1024;
+
+const char kDriveTemplate[] = "?:\\tarvo\\";
+const char kMovePrefix[] = "_~_";
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool EndsWith(const std::string& s, const char* suffix) {
+    size_t n = strlen(suffix);
+    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+// "inm", "ini", "txt", "reg", "xml", "pri" in any case, taken from the text
+// after the last "." of the name (the whole name when it has none).
+bool IsConfigName(const std::string& name) {
+    size_t dot = name.rfind('.');
+    std::string ext = dot == std::string::npos ? name : name.substr(dot + 1);
+    if (ext.size() != 3) return false;
+    for (char& c : ext) c = FoldAscii(c);
+    static const char* const kConfig[] = {"inm", "ini", "txt", "reg", "xml", "pri"};
+    for (const char* c : kConfig)
+        if (ext == c) return true;
+    return false;
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool EntryExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SetPosition(HANDLE file, unsigned long long pos) {
+    LONG high = static_cast<LONG>(pos >> 32);
+    DWORD low = SetFilePointer(file, static_cast<LONG>(pos & 0xFFFFFFFFu), &high, FILE_BEGIN);
+    return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+}  // namespace
+
+void CToolInstallJob::CopyFileGroup(const std::string& group) {
+    std::string name = group + "Files";
+    CopyProjectTree(targetFolder, JoinPath(toolSourceFolder, name));
+    int family = CurrentWindowsFamily();
+    if (family == FamilyWin95 || family == FamilyWin98)
+        CopyProjectTree(targetFolder, JoinPath(toolSourceFolder, name + "9x"));
+    const char* variant = family == FamilyWin95   ? "95"
+                          : family == FamilyWin98 ? "98"
+                          : family == FamilyNT    ? "NT"
+                                                  : NULL;
+    // An undetectable family has no variant of its own: the common tree is
+    // not copied a second time.
+    if (variant) CopyProjectTree(targetFolder, JoinPath(toolSourceFolder, name + variant));
+}
+
+void CToolInstallJob::CopyProjectTree(const std::string& targetRoot, const std::string& sourceRoot) {
+    CopyTreeOnce(targetRoot, sourceRoot);
+    CopyTreeOnce(targetRoot, sourceRoot + (german ? "_d" : "_e"));
+}
+
+void CToolInstallJob::CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot) {
+    if (!IsFolder(sourceRoot)) return;
+
+    // Folders wait here in the order they were found: every file of a folder
+    // is placed before anything below it.
+    std::queue<std::string> folders;
+    folders.push(sourceRoot);
+    while (!folders.empty()) {
+        const std::string folder = folders.front();
+        folders.pop();
+
+        std::string rel = folder.substr(sourceRoot.size());
+        while (!rel.empty() && rel[0] == '\\') rel.erase(0, 1);
+        const std::string target = rel.empty() ? targetRoot : JoinPath(targetRoot, rel);
+        // A target that cannot be made skips this folder and all below it.
+        if (fCreatePath(target.c_str()) != 0) continue;
+
+        WIN32_FIND_DATAA entry;
+        win::FindHandle find(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &entry));
+        if (!find) continue;
+        do {
+            const std::string name = entry.cFileName;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (name != "." && name != "..") folders.push(JoinPath(folder, name));
+            } else {
+                InstallFile(name, target, folder);
+            }
+        } while (FindNextFileA(find.get(), &entry));
+    }
+}
+
+int CToolInstallJob::InstallFile(const std::string& name, const std::string& destFolder,
+                                 const std::string& srcFolder) {
+    const std::string sourcePath = JoinPath(srcFolder, name);
+    std::string targetName = name;
+    bool onlyIfAbsent = false;
+    if (phase == PhaseCopySetup && EndsWith(name, "SETUP.EX_")) {
+        targetName.back() = 'E';
+    } else if (phase == PhaseProjectFiles && !name.empty() && name.back() == '_') {
+        targetName.pop_back();
+        onlyIfAbsent = true;
+    }
+    const std::string targetPath = JoinPath(destFolder, targetName);
+    if (onlyIfAbsent && EntryExists(targetPath)) return 1;
+    if (IsConfigName(targetName)) return RewriteConfigFile(targetPath, sourcePath);
+    return CopyBinaryFile(targetPath, sourcePath);
+}
+
+int CToolInstallJob::CopyBinaryFile(const std::string& targetPath, const std::string& sourcePath) {
+    win::File source = OpenForRead(sourcePath);
+    if (!source) return 0;
+
+    std::string target = targetPath;
+    bool moveDrive = false;
+    size_t slash = target.rfind('\\');
+    if (slash != std::string::npos && slash != 0 &&
+        target.compare(slash + 1, strlen(kMovePrefix), kMovePrefix) == 0) {
+        target.erase(slash + 1, strlen(kMovePrefix));
+        moveDrive = true;
+    }
+
+    win::File dest = CreateForWrite(target);
+    if (!dest) return 0;
+
+    if (copyBuffer_.size() != kCopyBufferSize) copyBuffer_.resize(kCopyBufferSize);
+    bool ok = true;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(source.get(), copyBuffer_.data(), static_cast<DWORD>(copyBuffer_.size()), &got,
+                      NULL)) {
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        if (!WriteAll(dest.get(), copyBuffer_.data(), got)) {
+            ok = false;
+            break;
+        }
+    }
+    if (!ok) {
+        // A half-written copy would pass for a good one: take it away.
+        dest.reset();
+        DeleteFileA(target.c_str());
+        return 0;
+    }
+
+    if (!moveDrive) {
+        FILETIME accessed, written;
+        if (GetFileTime(source.get(), NULL, &accessed, &written))
+            SetFileTime(dest.get(), NULL, &accessed, &written);
+        return 1;
+    }
+    dest.reset();
+    source.reset();
+    // Only a drive-letter path says which drive to move to.
+    if (target.size() >= 2 && target[1] == ':') MoveDriveLetters(target, kDriveTemplate, target[0]);
+    return 1;
+}
+
+int CToolInstallJob::MoveDriveLetters(const std::string& path, const std::string& driveTemplate,
+                                      char drive) {
+    win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file) return -1;
+    // Without at least one character after the drive position there is
+    // nothing to look for.
+    if (driveTemplate.size() < 2) return 0;
+
+    std::string pattern = driveTemplate.substr(1);
+    for (char& c : pattern) c = FoldAscii(c);
+    const size_t m = pattern.size();
+    const bool firstIsLetter = pattern[0] >= 'a' && pattern[0] <= 'z';
+
+    // The buffer keeps the last m - 1 bytes of the previous chunk in front of
+    // the next one, so that occurrences across a chunk border are found.
+    std::vector<char> buffer;
+    try {
+        buffer.resize(m - 1 + kScanChunk);
+    } catch (...) {
+        return -1;
+    }
+    unsigned long long base = 0;      // file offset of buffer[0]
+    unsigned long long readPos = 0;   // file offset behind the last byte read
+    size_t have = 0;
+    int count = 0;
+    std::vector<unsigned long long> hits;
+
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer.data() + have, static_cast<DWORD>(kScanChunk), &got, NULL) ||
+            got == 0)
+            break;
+        have += got;
+        readPos += got;
+
+        hits.clear();
+        const char* data = buffer.data();
+        for (size_t i = 0; i + m <= have;) {
+            if (!firstIsLetter) {
+                const void* next = memchr(data + i, pattern[0], have - m + 1 - i);
+                if (!next) break;
+                i = static_cast<const char*>(next) - data;
+            } else if (FoldAscii(data[i]) != pattern[0]) {
+                ++i;
+                continue;
+            }
+            size_t k = 1;
+            while (k < m && FoldAscii(data[i + k]) == pattern[k]) ++k;
+            // An occurrence at the very start has no byte in front of it.
+            if (k == m && base + i >= 1) hits.push_back(base + i - 1);
+            ++i;
+        }
+        // Every hit lies before what has been read, so the scan never reads
+        // a byte it rewrote.
+        for (unsigned long long at : hits) {
+            DWORD written = 0;
+            if (SetPosition(file.get(), at) && ::WriteFile(file.get(), &drive, 1, &written, NULL) &&
+                written == 1)
+                ++count;
+        }
+        if (!hits.empty() && !SetPosition(file.get(), readPos)) break;
+
+        size_t keep = have < m - 1 ? have : m - 1;
+        memmove(buffer.data(), buffer.data() + have - keep, keep);
+        base += have - keep;
+        have = keep;
+    }
+    return count;
+}
