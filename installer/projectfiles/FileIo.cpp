@@ -13,7 +13,16 @@ win::File OpenForRead(const std::string& path) {
                                  FILE_FLAG_SEQUENTIAL_SCAN, NULL));
 }
 
+bool IsReadOnlyFile(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) &&
+           !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 win::File CreateForWrite(const std::string& path) {
+    // Windows refuses to write a read-only file; a file system that lets a
+    // privileged user do it anyway must not make us overwrite one.
+    if (IsReadOnlyFile(path)) return win::File();
     win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL));
     if (f && !SetEndOfFile(f.get())) f.reset();

@@ -15,6 +15,8 @@ win::File OpenForRead(const std::string& path);
 // than re-created so that a hidden target can be replaced like any other;
 // a read-only target or a folder of that name fails.
 win::File CreateForWrite(const std::string& path);
+// True for an existing file marked read-only.
+bool IsReadOnlyFile(const std::string& path);
 // Writes all of `size` bytes; false on any short write.
 bool WriteAll(HANDLE file, const char* data, size_t size);
 

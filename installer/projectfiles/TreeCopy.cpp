@@ -145,6 +145,11 @@ int CToolInstallJob::CopyBinaryFile(const std::string& targetPath, const std::st
     win::File dest = CreateForWrite(target);
     if (!dest) return 0;
 
+    // The times as they stand on the medium, before our reading touches
+    // the access time.
+    FILETIME accessed, written;
+    const bool haveTimes = GetFileTime(source.get(), NULL, &accessed, &written) != FALSE;
+
     if (copyBuffer_.size() != kCopyBufferSize) copyBuffer_.resize(kCopyBufferSize);
     bool ok = true;
     for (;;) {
@@ -168,9 +173,7 @@ int CToolInstallJob::CopyBinaryFile(const std::string& targetPath, const std::st
     }
 
     if (!moveDrive) {
-        FILETIME accessed, written;
-        if (GetFileTime(source.get(), NULL, &accessed, &written))
-            SetFileTime(dest.get(), NULL, &accessed, &written);
+        if (haveTimes) SetFileTime(dest.get(), NULL, &accessed, &written);
         return 1;
     }
     dest.reset();
@@ -184,7 +187,7 @@ int CToolInstallJob::MoveDriveLetters(const std::string& path, const std::string
                                       char drive) {
     win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file) return -1;
+    if (!file || projectfiles::IsReadOnlyFile(path)) return -1;
     // Without at least one character after the drive position there is
     // nothing to look for.
     if (driveTemplate.size() < 2) return 0;

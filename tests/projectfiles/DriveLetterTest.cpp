@@ -1,0 +1,120 @@
+// Drive letters in front of ":\tarvo\" are moved to the drive a marked file
+// was copied to.
+#include "ProjectFilesTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using kvttest::FileExists;
+using kvttest::ReadFile;
+using kvttest::TempDir;
+using kvttest::WriteFile;
+
+namespace {
+
+const char kTemplate[] = "?:\\tarvo\\";
+
+std::string Bytes(const char* s, size_t n) { return std::string(s, n); }
+
+TEST(MoveDriveLetters, RewritesTheByteInFrontOfEachOccurrence) {
+    struct Case {
+        std::string before;
+        std::string after;
+        int count;
+    } cases[] = {
+        {"D:\\tarvo\\x c:\\TARVO\\y", "E:\\tarvo\\x E:\\TARVO\\y", 2},
+        {":\\tarvo\\a Q:\\TaRvO\\b", ":\\tarvo\\a E:\\TaRvO\\b", 1},
+        {"::\\tarvo\\", "E:\\tarvo\\", 1},
+        {"\xE4:\\tarvo\\", "E:\\tarvo\\", 1},
+        {"C:\\tarvo", "C:\\tarvo", 0},
+        {"C:/tarvo/x C:\\tarvos\\", "C:/tarvo/x C:\\tarvos\\", 0},
+        {"C:\\t\xC1rvo\\", "C:\\t\xC1rvo\\", 0},
+        {"", "", 0},
+        {Bytes("\0\0C:\\tarvo\\\0", 12), Bytes("\0\0E:\\tarvo\\\0", 12), 1},
+    };
+    TempDir dir("mdl");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        std::string path = dir / kvttest::UniqueName("f");
+        WriteFile(path, c.before);
+        EXPECT_EQ(c.count, CToolInstallJob::MoveDriveLetters(path, kTemplate, 'E'));
+        EXPECT_EQ(c.after, ReadFile(path));
+    }
+}
+
+TEST(MoveDriveLetters, FileThatCannotBeUpdated) {
+    TempDir dir("mdl-fail");
+    EXPECT_EQ(-1, CToolInstallJob::MoveDriveLetters(dir / "none.bin", kTemplate, 'E'));
+    WriteFile(dir / "ro.bin", "C:\\tarvo\\");
+    SetFileAttributesA((dir / "ro.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(-1, CToolInstallJob::MoveDriveLetters(dir / "ro.bin", kTemplate, 'E'));
+    EXPECT_EQ("C:\\tarvo\\", ReadFile(dir / "ro.bin"));
+}
+
+// The file is read in chunks: occurrences cut by every possible chunk
+// border, and dense random ones, against a byte-by-byte reading of the rule.
+TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
+    std::string data(12 * 65536, 'x');
+    unsigned seed = 12345;
+    const char alphabet[] = ":\\tarvoTARVO\\:xyz";
+    for (char& c : data) {
+        seed = seed * 1103515245u + 12345u;
+        c = alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+    }
+    const std::string occurrence = "Q:\\TarVo\\";
+    // Border j cuts an occurrence k = j - 1 bytes after its start.
+    for (size_t k = 0; k <= occurrence.size(); ++k)
+        data.replace(65536 * (k + 1) - k, occurrence.size(), occurrence);
+    for (size_t at = 1000; at + 9 < data.size(); at += 7919)
+        if (at % 65536 > 32 && at % 65536 < 65000) data.replace(at, 9, "z:\\tarvo\\");
+
+    std::string expected = data;
+    int expectedCount = 0;
+    const std::string pattern = ":\\tarvo\\";
+    for (size_t i = 1; i + pattern.size() <= data.size(); ++i) {
+        bool match = true;
+        for (size_t k = 0; k < pattern.size() && match; ++k) {
+            char c = data[i + k];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+            match = c == pattern[k];
+        }
+        if (match) {
+            expected[i - 1] = 'K';
+            ++expectedCount;
+        }
+    }
+    ASSERT_GT(expectedCount, 100);
+
+    TempDir dir("mdl-chunks");
+    WriteFile(dir / "big.bin", data);
+    EXPECT_EQ(expectedCount, CToolInstallJob::MoveDriveLetters(dir / "big.bin", kTemplate, 'K'));
+    const std::string after = ReadFile(dir / "big.bin");
+    ASSERT_EQ(expected.size(), after.size());
+    EXPECT_TRUE(expected == after) << "first difference at "
+                                   << std::mismatch(expected.begin(), expected.end(), after.begin()).first -
+                                          expected.begin();
+}
+
+// A "_~_" file is stored without the marker and gets the drive it was
+// copied to, on C: and, through Wine's Z: drive, on another letter.
+TEST(MoveDriveLetters, MarkedFileGetsTheDriveItWasCopiedTo) {
+    TempDir medium("mark-medium"), target("mark-target");
+    const std::string content = std::string(":\\tarvo\\0 D:\\tarvo\\x") + '\0' + "c:\\TARVO\\y";
+    WriteFile(medium / "_~_data.bin", content);
+    const std::string zTarget = pftest::OnDriveZ(target.path());
+    for (const std::string& dest : {target.path(), zTarget}) {
+        if (dest.empty()) continue;  // no Z: drive in this prefix
+        SCOPED_TRACE(dest);
+        pftest::JobFixture f(medium.path(), dest, PhaseProjectFiles);
+        EXPECT_EQ(1, f.job.InstallFile("_~_data.bin", dest, medium.path()));
+        EXPECT_FALSE(FileExists(target / "_~_data.bin"));
+        std::string expected = content;
+        expected[10] = dest[0];
+        expected[21] = dest[0];
+        EXPECT_EQ(expected, ReadFile(target / "data.bin"));
+    }
+    if (zTarget.empty()) GTEST_SKIP() << "Wine's Z: drive is not mapped; only C: was checked";
+}
+
+}  // namespace
