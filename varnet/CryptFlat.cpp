@@ -8,6 +8,11 @@ namespace {
 
 int g_cryptError = CRYPTDATA_OK;
 
+// The last error is protected state; a derived class may name it.
+struct LastErrorOf : CCryptData {
+    static int Get(const CCryptData& crypt) { return crypt.*(&LastErrorOf::m_lastError); }
+};
+
 }  // namespace
 
 VARNET_C CCryptData* fOpenCryptClass(char const* path, char const* mode) {
@@ -39,14 +44,14 @@ VARNET_C int fGetCharCryptClass(CCryptData* crypt, unsigned char* c) {
 VARNET_C int fPutStringCryptClass(CCryptData* crypt, char const* text) {
     if (!crypt) return 0;
     if (crypt->PutString(text)) return 1;
-    g_cryptError = crypt->m_lastError;
+    g_cryptError = LastErrorOf::Get(*crypt);
     return 0;
 }
 
 VARNET_C int fPutCharCryptClass(CCryptData* crypt, unsigned char* c) {
     if (!crypt) return 0;
     if (crypt->PutCharacter(c)) return 1;
-    g_cryptError = crypt->m_lastError;
+    g_cryptError = LastErrorOf::Get(*crypt);
     return 0;
 }
 

@@ -46,7 +46,8 @@ public:
     CCryptData& operator=(const CCryptData&) = delete;
 
     // Mode letters anywhere in `mode`: r (read any form), or w (write) with
-    // optional z (gzip-compressed) and v (scrambled); either case.
+    // optional z (gzip-compressed) and v (scrambled); either case. A gzip
+    // file damaged so early that its start cannot be decoded gives 2.
     int Open(char const* path, char const* mode);
     void Close(void);
 
@@ -76,14 +77,10 @@ protected:
     void EnCryptAlgorythmus(unsigned char* c);
     void DeCryptAlgorythmus(unsigned char* c);
 
-private:
-    // They hand a failing object's last error on as the flat error.
-    friend int ::fPutStringCryptClass(CCryptData*, char const*);
-    friend int ::fPutCharCryptClass(CCryptData*, unsigned char*);
-
     typedef int (CCryptData::*TransferRoutine)(unsigned char*);
 
-    int m_lastError;
+    // State; open to derived classes, which may want the last error.
+    int m_lastError;          // of the last character-level failure
     char* m_fileName;         // the object's own copy of the path
     void* m_stream;           // gzFile when m_compressed, else FILE*
     unsigned long m_fileSize;
