@@ -236,6 +236,16 @@ BOOL AnimatedPicture::LoadGif(const BYTE* data, DWORD size) {
     if (count == 0) return FALSE;
     if (count == 1) {
         single_ = DecodePicture(data, size);
+        if (!single_) {
+            // The loader may refuse the whole file for a broken block after
+            // the image (a cut-off second image, say); the image alone,
+            // with header and trailer, still shows.
+            kvt::gif::Frame frame;
+            if (parser.ExtractNextFrame(frame)) {
+                const std::vector<std::uint8_t> gif = parser.BuildFrameGif(frame);
+                single_ = DecodePicture(gif.data(), gif.size());
+            }
+        }
         return single_ ? PrepareSurface(width_, height_) : FALSE;
     }
 

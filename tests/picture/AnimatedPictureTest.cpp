@@ -163,6 +163,19 @@ TEST(AnimatedPictureLoad, ResultAndPathForEachKindOfData) {
     }
 }
 
+TEST(AnimatedPictureLoad, TruncatedSecondImageLeavesTheFirstShowing) {
+    // Cut inside the second image: one frame is counted, and the file as a
+    // whole is refused by the loader.
+    const Bytes gif = TwoImageGif();
+    const Bytes cut(gif.begin(), gif.end() - 5);
+    Memory memory(cut);
+    AnimatedPicture picture;
+    ASSERT_TRUE(picture.Load(memory.get(), DWORD(cut.size())));
+    EXPECT_EQ(0, picture.GetFrameCount());   // no animation
+    EXPECT_TRUE(picture.Draw());
+    EXPECT_EQ(kRed, picture.GetSurfacePixel(1, 1));
+}
+
 TEST(AnimatedPictureLoad, UndecodableFrameIsDroppedAndTheRestPlays) {
     // Second image: a valid block whose LZW data the loader cannot decode.
     const Bytes gif = GifBuilder(12, 10, kPalette).Control(20, 1).Image(0, 0, 12, 10, 0)
