@@ -1,0 +1,168 @@
+// The process walks behind the library's process functions. PSAPI and
+// VDMDBG (NT family) and the toolhelp functions (Windows 95/98) are looked
+// up at run time, because each family lacks the other's and the library must
+// load on every version.
+#include "ProcessEnum.h"
+
+#include "WinHandles.h"
+
+#include <tlhelp32.h>
+#include <string.h>
+
+#include <string>
+
+namespace varnet {
+
+namespace {
+
+template <typename F>
+F Lookup(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// The part of a path after its last folder or drive separator.
+const char* FileNamePart(const char* path) {
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+    return name;
+}
+
+bool EndsWithNoCase(const char* text, const char* tail) {
+    size_t n = strlen(text), m = strlen(tail);
+    return n >= m && EqualNoCase(text + n - m, tail);
+}
+
+struct TaskWalk {
+    DWORD vdmProcessId;
+    ProcessVisitor visit;
+    void* user;
+    bool stopped;
+};
+
+BOOL WINAPI VisitTask(DWORD, WORD, WORD task16, LPSTR, LPSTR fileName, LPARAM data) {
+    TaskWalk* walk = reinterpret_cast<TaskWalk*>(data);
+    if (!walk->visit(walk->vdmProcessId, task16, fileName ? fileName : "", walk->user))
+        walk->stopped = true;
+    return walk->stopped ? TRUE : FALSE;  // TRUE ends VDMDBG's walk
+}
+
+}  // namespace
+
+bool EqualNoCase(const char* a, const char* b) {
+    std::string x(a), y(b);
+    if (x.size() != y.size()) return false;
+    if (!x.empty()) {
+        CharUpperBuffA(&x[0], static_cast<DWORD>(x.size()));
+        CharUpperBuffA(&y[0], static_cast<DWORD>(y.size()));
+    }
+    return x == y;
+}
+
+bool VisitForName(DWORD processId, WORD, const char* path, void* user) {
+    ProcessSearch* search = static_cast<ProcessSearch*>(user);
+    if (!EqualNoCase(FileNamePart(path), search->fileName)) return true;
+    if (search->skip) {
+        for (DWORD id : *search->skip)
+            if (id == processId) return true;
+    }
+    search->found = processId;
+    return false;
+}
+
+void ReadProcessPath(const NtProcessApi& api, DWORD id, char* path) {
+    win::Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    if (!process) return;
+    HMODULE first = NULL;  // the executable comes first
+    DWORD needed = 0;
+    if (!api.enumModules(process.get(), &first, sizeof first, &needed) ||
+        api.moduleFileName(process.get(), first, path, MAX_PATH) == 0)
+        path[0] = '\0';
+    path[MAX_PATH] = '\0';
+}
+
+int WalkNtProcesses(const NtProcessApi& api, ProcessVisitor visit, void* user) {
+    if (!api.enumProcesses || !api.readPath || !api.enumTasks) return 0;
+
+    // The platform cannot say how many ids there are: a list that fills the
+    // buffer completely may have been cut short, so fetch again in a buffer
+    // twice the size.
+    std::vector<DWORD> ids;
+    DWORD bytes = 0;
+    for (size_t size = 256;; size *= 2) {
+        try {
+            ids.assign(size, 0);
+        } catch (...) {
+            return 0;
+        }
+        DWORD room = static_cast<DWORD>(size * sizeof(DWORD));
+        if (!api.enumProcesses(ids.data(), room, &bytes)) return 0;
+        if (bytes < room) break;
+    }
+
+    size_t count = bytes / sizeof(DWORD);
+    for (size_t i = 0; i < count; ++i) {
+        DWORD id = ids[i];
+        char path[MAX_PATH + 1] = "";
+        api.readPath(api, id, path);
+        if (!visit(id, 0, path, user)) break;
+        // 16-bit programs run as tasks inside an NTVDM, which alone shows in
+        // the process list.
+        if (EndsWithNoCase(path, "NTVDM.EXE")) {
+            TaskWalk walk = {id, visit, user, false};
+            api.enumTasks(id, VisitTask, reinterpret_cast<LPARAM>(&walk));
+            if (walk.stopped) break;
+        }
+    }
+    return 1;
+}
+
+int EnumerateNT(ProcessVisitor visit, void* user) {
+    win::Library psapi(LoadLibraryA("PSAPI.DLL"));
+    win::Library vdmdbg(LoadLibraryA("VDMDBG.DLL"));
+    if (!psapi || !vdmdbg) return 0;
+    NtProcessApi api;
+    api.enumProcesses = Lookup<decltype(api.enumProcesses)>(psapi.get(), "EnumProcesses");
+    api.readPath = ReadProcessPath;
+    api.enumModules = Lookup<decltype(api.enumModules)>(psapi.get(), "EnumProcessModules");
+    api.moduleFileName =
+        Lookup<decltype(api.moduleFileName)>(psapi.get(), "GetModuleFileNameExA");
+    // Wine's VDMDBG has this entry only as a stub that aborts when called; no
+    // process is called NTVDM.EXE there, so it is never reached.
+    api.enumTasks = Lookup<decltype(api.enumTasks)>(vdmdbg.get(), "VDMEnumTaskWOWEx");
+    if (!api.enumModules || !api.moduleFileName) return 0;
+    return WalkNtProcesses(api, visit, user);
+}
+
+typedef HANDLE(WINAPI* CreateSnapshotFn)(DWORD, DWORD);
+typedef BOOL(WINAPI* Process32Fn)(HANDLE, PROCESSENTRY32*);
+
+#ifndef _WIN64
+// The record size Windows 95 knows.
+static_assert(sizeof(PROCESSENTRY32) == 296, "toolhelp process record");
+#endif
+
+int EnumerateToolhelp(ProcessVisitor visit, void* user) {
+    win::Library kernel(LoadLibraryA("Kernel32.DLL"));
+    if (!kernel) return 0;
+    CreateSnapshotFn snapshot =
+        Lookup<CreateSnapshotFn>(kernel.get(), "CreateToolhelp32Snapshot");
+    Process32Fn first = Lookup<Process32Fn>(kernel.get(), "Process32First");
+    Process32Fn next = Lookup<Process32Fn>(kernel.get(), "Process32Next");
+    if (!snapshot || !first || !next) return 0;
+
+    HANDLE raw = snapshot(TH32CS_SNAPPROCESS, 0);
+    if (raw == INVALID_HANDLE_VALUE) return 0;
+    win::Handle list(raw);
+    PROCESSENTRY32 entry;
+    memset(&entry, 0, sizeof entry);
+    entry.dwSize = sizeof entry;
+    for (BOOL more = first(list.get(), &entry); more; more = next(list.get(), &entry)) {
+        entry.szExeFile[MAX_PATH - 1] = '\0';
+        if (!visit(entry.th32ProcessID, 0, entry.szExeFile, user)) break;
+        entry.dwSize = sizeof entry;
+    }
+    return 1;
+}
+
+}  // namespace varnet

@@ -1,0 +1,52 @@
+// Listing the running processes, one way per Windows family. Internal to the
+// library (and compiled into its tests); nothing here is exported.
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+namespace varnet {
+
+// Visited once per process, and on the NT family once more per 16-bit task
+// inside an NTVDM (with that NTVDM's id and the task's handle). An
+// unreadable path is empty. False stops the whole walk.
+typedef bool (*ProcessVisitor)(DWORD processId, WORD task16, const char* path, void* user);
+
+typedef BOOL(WINAPI* TaskEnumProcEx)(DWORD, WORD, WORD, LPSTR, LPSTR, LPARAM);
+
+// The platform functions of the NT walk, so that it can run against others.
+struct NtProcessApi {
+    BOOL(WINAPI* enumProcesses)(DWORD* ids, DWORD bytes, DWORD* written);
+    // Writes the executable path of process `id` into `path` (room for
+    // MAX_PATH + 1) or leaves it empty.
+    void (*readPath)(const NtProcessApi& api, DWORD id, char* path);
+    BOOL(WINAPI* enumModules)(HANDLE, HMODULE*, DWORD, DWORD*);
+    DWORD(WINAPI* moduleFileName)(HANDLE, HMODULE, LPSTR, DWORD);
+    INT(WINAPI* enumTasks)(DWORD vdmProcessId, TaskEnumProcEx visit, LPARAM data);
+};
+
+// The NT walk itself: 1 when it ran, 0 when a function is missing or the id
+// list cannot be fetched (nothing is visited then).
+int WalkNtProcesses(const NtProcessApi& api, ProcessVisitor visit, void* user);
+// The process path reader of the real NT walk (OpenProcess and PSAPI).
+void ReadProcessPath(const NtProcessApi& api, DWORD id, char* path);
+
+// Through PSAPI.DLL and VDMDBG.DLL, loaded for the call.
+int EnumerateNT(ProcessVisitor visit, void* user);
+// Through the toolhelp functions of Kernel32.DLL (Windows 95/98).
+int EnumerateToolhelp(ProcessVisitor visit, void* user);
+
+// Case-insensitive equality in the system's ANSI code page.
+bool EqualNoCase(const char* a, const char* b);
+
+// A search by executable file name: the visitor compares the file name part
+// of each path (no folder) with `fileName`, ignoring case, passes over the
+// ids in `skip` and records the first match.
+struct ProcessSearch {
+    const char* fileName;
+    const std::vector<DWORD>* skip;  // or null
+    DWORD found;
+};
+bool VisitForName(DWORD processId, WORD task16, const char* path, void* search);
+
+}  // namespace varnet
