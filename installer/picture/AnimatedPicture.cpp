@@ -308,6 +308,7 @@ void AnimatedPicture::Repaint() {
 BOOL AnimatedPicture::Draw() {
     if (!ready_) return FALSE;
     if (!frames_.empty()) {   // the GIF took the animated path
+        if (!stopEvent_) return FALSE;   // a thread could neither pause nor stop
         Stop();   // one animation thread per control
         DWORD id = 0;
         thread_.reset(CreateThread(NULL, 0, &AnimationThread, this, CREATE_SUSPENDED, &id));

@@ -218,12 +218,12 @@ TEST(AnimatedPictureThread, FramesAreDrawnAndDisposedInTurn) {
     // right and is restored to the background; frame 3 puts green on the
     // upper left and is restored to what was there before (red); frame 4
     // puts white on the upper right. Then the surface is cleared and the
-    // round starts again.
+    // round starts again. Each frame shows for half a second.
     const Bytes gif = GifBuilder(20, 20, kPalette).Loop()
-                          .Control(30, 1).Image(0, 0, 20, 20, 0)
-                          .Control(30, 2).Image(10, 10, 10, 10, 2)
-                          .Control(30, 3).Comment("restore").Image(0, 0, 10, 10, 1)
-                          .Control(30, 1).Image(10, 0, 10, 10, 3)
+                          .Control(50, 1).Image(0, 0, 20, 20, 0)
+                          .Control(50, 2).Image(10, 10, 10, 10, 2)
+                          .Control(50, 3).Comment("restore").Image(0, 0, 10, 10, 1)
+                          .Control(50, 1).Image(10, 0, 10, 10, 3)
                           .Trailer().Bytes();
     Control control;
     AnimatedPicture picture;
@@ -237,7 +237,7 @@ TEST(AnimatedPictureThread, FramesAreDrawnAndDisposedInTurn) {
     ASSERT_FALSE(picture.Draw());
 
     // Each step waits for the frame's own pixel, then reads the others
-    // while that frame shows (300 ms).
+    // while that frame shows.
     struct Probe {
         int x, y;
         COLORREF colour;
@@ -264,10 +264,9 @@ TEST(AnimatedPictureThread, FramesAreDrawnAndDisposedInTurn) {
         for (const Probe& p : s.meanwhile)
             EXPECT_EQ(p.colour, picture.GetSurfacePixel(p.x, p.y)) << p.x << "," << p.y;
     }
-    // Each frame shows for its 300 ms before the next replaces it.
-    EXPECT_GE(seen[1] - seen[0], 240u);
-    EXPECT_GE(seen[3] - seen[1], 480u);
-    EXPECT_LT(seen[3] - seen[1], 2000u);
+    // Frames 2 and 3 show for their 500 ms each before frame 4 comes.
+    EXPECT_GE(seen[3] - seen[1], 700u);
+    EXPECT_LT(seen[3] - seen[1], 4000u);
 
     // The paint handler copies the surface into the control.
     HDC screen = GetDC(NULL);
@@ -304,9 +303,7 @@ TEST(AnimatedPictureThread, StopAndDrawAgain) {
     const long before = picture.GetFramesShown();
     Sleep(1000);
     EXPECT_LE(picture.GetFramesShown() - before, 7);
-    start = GetTickCount();
-    picture.Stop();   // cuts the 200 ms pause short
-    EXPECT_LT(GetTickCount() - start, 150u);
+    picture.Stop();
     EXPECT_FALSE(picture.IsAnimating());
     const long shown = picture.GetFramesShown();
     Sleep(500);
@@ -314,12 +311,15 @@ TEST(AnimatedPictureThread, StopAndDrawAgain) {
 
     ASSERT_FALSE(picture.Draw());
     EXPECT_TRUE(picture.IsAnimating());
+    start = GetTickCount();
     while (picture.GetFramesShown() == shown && GetTickCount() - start < 5000) Sleep(10);
     EXPECT_GT(picture.GetFramesShown(), shown);
 }
 
 TEST(AnimatedPictureThread, DestroyingTheControlStopsTheAnimation) {
-    const Bytes gif = TwoImageGif();
+    // Frames of 3 s: the stop must cut the pause short.
+    const Bytes gif = GifBuilder(12, 10, kPalette).Control(300, 1).Image(0, 0, 12, 10, 0)
+                          .Control(300, 1).Image(0, 0, 6, 5, 1).Trailer().Bytes();
     Control control;
     AnimatedPicture picture;
     ASSERT_TRUE(picture.Attach(control.get()));
@@ -327,8 +327,11 @@ TEST(AnimatedPictureThread, DestroyingTheControlStopsTheAnimation) {
     ASSERT_TRUE(picture.Load(memory.get(), DWORD(gif.size())));
     ASSERT_FALSE(picture.Draw());
     ASSERT_TRUE(picture.IsAnimating());
+    while (picture.GetFramesShown() == 0) Sleep(10);
 
+    const DWORD start = GetTickCount();
     DestroyWindow(control.get());
+    EXPECT_LT(GetTickCount() - start, 1500u);
     EXPECT_FALSE(picture.IsAnimating());
     EXPECT_EQ(NULL, picture.GetSafeHwnd());
     const long shown = picture.GetFramesShown();
