@@ -474,13 +474,18 @@ TEST(CryptFlat, ErrorRuleAndHandles) {
     // A failing read does not change the flat error.
     EXPECT_EQ(0, fGetCharCryptClass(writer, &c));
     EXPECT_EQ(CRYPTDATA_OK, fGetCryptClassError());
+    // A failing write hands the object's last error on.
+    EXPECT_EQ(0, fPutCharCryptClass(writer, nullptr));
+    EXPECT_EQ(CRYPTDATA_ERR_WRITE, fGetCryptClassError());
+    EXPECT_EQ(0, fPutStringCryptClass(writer, nullptr));
+    EXPECT_EQ(CRYPTDATA_ERR_WRITE, fGetCryptClassError());
     fCloseCryptClass(writer);
     EXPECT_EQ(kScrambledHeader10 + "\xE1\xE2\xE3\x1C\x19\xE4", ReadFile(path));
 
     CCryptData* reader = fOpenCryptClass(path.c_str(), "r");
     ASSERT_NE(nullptr, reader);
+    EXPECT_EQ(CRYPTDATA_OK, fGetCryptClassError());
     EXPECT_EQ(22UL, CryptGetFileSize(reader));
-    // A failing write hands the object's last error on.
     EXPECT_EQ(0, fPutStringCryptClass(reader, "x"));
     EXPECT_EQ(CRYPTDATA_ERR_DIRECTION, fGetCryptClassError());
     EXPECT_STREQ("abc", fGetStringCryptClass(reader));
