@@ -1,0 +1,11 @@
+// Process-wide state of the program besides the Windows family (which lives
+// with the install engine, engine/WindowsFamily.h).
+#pragma once
+#include <windows.h>
+
+// The font of every tool check box; lives until the program ends.
+extern HFONT ToolFont;
+
+// Creates ToolFont ("MS Sans Serif", 16 pixels, normal weight).
+void CreateToolFont();
+void DestroyToolFont();

@@ -1,0 +1,101 @@
+#include "Catalogue.h"
+
+#include <climits>
+
+#include "MainDlg.h"
+#include "Varnet01.h"
+
+const char kMsgIniNotFound[] = "KVTInstall.ini not found!";
+const char kMsgWrongDefinition[] = "Wrong Definition of Tools in KVTInstall.ini!";
+const char kMsgTooManyTools[] = "Too many Tools defined.\nMaximum 32 Tools allowed!";
+
+// ---- ToolCheckBox ----
+
+bool ToolCheckBox::IsChecked() const {
+    return SendMessageA(hwnd(), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+}
+
+void ToolCheckBox::SetChecked(bool checked) {
+    SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool ToolCheckBox::OnReflectedCommand(WORD code) {
+    if (code != BN_CLICKED) return false;
+    SetChecked(!IsChecked());
+    if (record.owner) record.owner->RefreshButtons();
+    return true;
+}
+
+// ---- Reading a tool section ----
+
+int SpaceBytes(int megabytes) {
+    long long bytes = static_cast<long long>(megabytes) * 1048576LL;
+    if (bytes < 0) return 0;
+    if (bytes > INT_MAX) return INT_MAX;
+    return static_cast<int>(bytes);
+}
+
+bool ReadToolRecord(CIniData& ini, int n, int family, ToolRecord& rec) {
+    ini.SetDefaultPid(n);
+    rec.name = ini.GetSectionIniString("Name", "?");
+    rec.dir = ini.GetSectionIniString("Dir", rec.name.c_str());
+
+    bool offered = true;
+    switch (family) {
+    case 1: offered = ini.GetSectionIniValue("Win95", 1) != 0; break;
+    case 2: offered = ini.GetSectionIniValue("Win98", 1) != 0; break;
+    case 3: offered = ini.GetSectionIniValue("WinNT", 1) != 0; break;
+    default: break;
+    }
+
+    rec.file = ini.GetSectionIniString("File", "");
+    rec.setup = ini.GetSectionIniString("Setup", "Setup.exe");
+    rec.command = ini.GetSectionIniString("Command", "");
+    rec.title = ini.GetIniString("Title", n, "Setup");
+    rec.languageGerman = ini.GetSectionIniString("Sprache_d", "1");
+    rec.languageEnglish = ini.GetSectionIniString("Sprache_e", "0");
+    rec.installPath = ini.GetSectionIniFlag("Installpath", 1);
+    rec.space = SpaceBytes(ini.GetSectionIniValue("Space", 20));
+    rec.delay = ini.GetSectionIniValue("Delay", 10);
+    rec.copyFiles = ini.GetSectionIniValue("CopyFiles", 1);
+    rec.restartWindows = rec.file.empty() ? 0 : ini.GetSectionIniFlag("RestartWindows", 1);
+    return offered;
+}
+
+// ---- Slot layout ----
+
+SlotLayout::SlotLayout(const RECT& group, int toolCount) : group_(group), count_(toolCount) {
+    fittingRows_ = 1;
+    while (group_.top + 17 + 20 * fittingRows_ < group_.bottom - 20) ++fittingRows_;
+    columnRows_ = 0;
+    if (fittingRows_ < 16) {
+        columnRows_ = fittingRows_;
+        if (2 * columnRows_ < count_) columnRows_ = (count_ + 1) / 2;
+    }
+    StartColumn(group_.left + 10);
+}
+
+void SlotLayout::StartColumn(int left) {
+    slot_.left = left;
+    slot_.top = group_.top - 3;
+    slot_.bottom = group_.top + 17;
+    slot_.right = group_.right - 2;
+    rowsPlaced_ = 0;
+}
+
+RECT SlotLayout::Place(int index, bool offered) {
+    const int halfWidthAbove = columnRows_ ? columnRows_ : 16;
+    if (count_ - index <= halfWidthAbove)
+        slot_.right = group_.right - 2;
+    else
+        slot_.right = (group_.left + group_.right) / 2 - 2;
+    if (offered) {
+        OffsetRect(&slot_, 0, 20);
+        ++rowsPlaced_;
+    }
+    RECT placed = slot_;
+    bool columnFull = columnRows_ ? rowsPlaced_ >= columnRows_
+                                  : slot_.bottom >= group_.bottom - 20;
+    if (columnFull) StartColumn((group_.left + group_.right) / 2);
+    return placed;
+}

@@ -1,0 +1,139 @@
+#include "Dialog.h"
+
+#include <vector>
+
+namespace {
+const char kControlProp[] = "KVTControl";
+const char kDialogProp[] = "KVTDialog";
+}  // namespace
+
+// ---- CControl ----
+
+CControl::~CControl() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        RemovePropA(hwnd_, kControlProp);
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool CControl::Create(CDialog& parent, const char* className, const char* text, DWORD style,
+                      const RECT& rect, int id) {
+    hwnd_ = CreateWindowExA(0, className, text, style | WS_CHILD, rect.left, rect.top,
+                            rect.right - rect.left, rect.bottom - rect.top, parent.hwnd(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent.hwnd(), GWLP_HINSTANCE)),
+                            NULL);
+    if (!hwnd_) return false;
+    SetPropA(hwnd_, kControlProp, this);
+    return true;
+}
+
+bool CControl::OnReflectedCommand(WORD) { return false; }
+
+CControl* CControl::FromHandle(HWND hwnd) {
+    return hwnd ? static_cast<CControl*>(GetPropA(hwnd, kControlProp)) : nullptr;
+}
+
+// ---- CDialog ----
+
+INT_PTR CDialog::DoModal(HWND owner) {
+    return DialogBoxParamA(instance(), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+void CDialog::EndDialog(INT_PTR result) { ::EndDialog(hwnd_, result); }
+
+HINSTANCE CDialog::instance() const { return GetModuleHandleA(NULL); }
+
+std::string CDialog::WindowText(HWND hwnd) {
+    if (!hwnd) return std::string();
+    int len = GetWindowTextLengthA(hwnd);
+    std::vector<char> buf(static_cast<size_t>(len) + 2, '\0');
+    GetWindowTextA(hwnd, buf.data(), len + 1);
+    return std::string(buf.data());
+}
+
+std::string CDialog::ItemText(int id) const { return WindowText(Item(id)); }
+
+void CDialog::SetItemText(int id, const char* text) const { SetDlgItemTextA(hwnd_, id, text); }
+
+void CDialog::CentreOverOwner() const {
+    RECT area;
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    if (owner && IsWindowVisible(owner) && !IsIconic(owner))
+        GetWindowRect(owner, &area);
+    else
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT me;
+    GetWindowRect(hwnd_, &me);
+    int w = me.right - me.left, h = me.bottom - me.top;
+    int x = area.left + ((area.right - area.left) - w) / 2;
+    int y = area.top + ((area.bottom - area.top) - h) / 2;
+    if (x < area.left) x = area.left;
+    if (y < area.top) y = area.top;
+    SetWindowPos(hwnd_, NULL, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CDialog::OnCommand(WORD id, WORD, HWND) {
+    if (id == IDCANCEL) {
+        EndDialog(IDCANCEL);
+        return true;
+    }
+    return false;
+}
+
+bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    CDialog* self;
+    if (msg == WM_INITDIALOG) {
+        self = reinterpret_cast<CDialog*>(lp);
+        self->hwnd_ = hwnd;
+        SetPropA(hwnd, kDialogProp, self);
+    } else {
+        self = static_cast<CDialog*>(GetPropA(hwnd, kDialogProp));
+    }
+    if (!self) return FALSE;
+    INT_PTR r = self->Dispatch(msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        RemovePropA(hwnd, kDialogProp);
+        self->hwnd_ = NULL;
+    }
+    return r;
+}
+
+INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        BOOL focus = OnInitDialog();
+        // A handler that ended the dialog leaves nothing to place.
+        if (IsWindow(hwnd_)) CentreOverOwner();
+        return focus;
+    }
+    case WM_COMMAND: {
+        HWND control = reinterpret_cast<HWND>(lp);
+        WORD code = HIWORD(wp);
+        if (control) {
+            CControl* c = CControl::FromHandle(control);
+            if (c && c->OnReflectedCommand(code)) return TRUE;
+        }
+        return OnCommand(LOWORD(wp), code, control) ? TRUE : FALSE;
+    }
+    case WM_PAINT:
+        return OnPaint() ? TRUE : FALSE;
+    case WM_ERASEBKGND:
+        if (OnEraseBackground(reinterpret_cast<HDC>(wp))) {
+            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 1);
+            return TRUE;
+        }
+        return FALSE;
+    default: {
+        INT_PTR result = 0;
+        if (OnMessage(msg, wp, lp, &result)) {
+            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    }
+}

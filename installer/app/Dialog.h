@@ -1,0 +1,77 @@
+// A small dialog framework: modal dialogs from resource templates whose
+// messages reach virtual handlers, and child controls created at run time
+// that handle their own notifications (the dialog reflects WM_COMMAND from a
+// control to the control's object first).
+#pragma once
+#include <windows.h>
+#include <string>
+
+class CDialog;
+
+// A child control owned by a C++ object. The object stays attached to its
+// window (through a window property) until it is destroyed.
+class CControl {
+public:
+    CControl() = default;
+    virtual ~CControl();
+    CControl(const CControl&) = delete;
+    CControl& operator=(const CControl&) = delete;
+
+    // Creates the window as a child of `parent` at `rect` (parent client
+    // coordinates). False when the window could not be created.
+    bool Create(CDialog& parent, const char* className, const char* text, DWORD style,
+                const RECT& rect, int id);
+    HWND hwnd() const { return hwnd_; }
+
+    // A notification (WM_COMMAND code) reflected from the parent; true when
+    // handled, otherwise the parent's OnCommand sees it.
+    virtual bool OnReflectedCommand(WORD code);
+
+    // The object attached to a control window, or null.
+    static CControl* FromHandle(HWND hwnd);
+
+private:
+    HWND hwnd_ = NULL;
+};
+
+class CDialog {
+public:
+    explicit CDialog(int templateId) : templateId_(templateId) {}
+    virtual ~CDialog() = default;
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Runs the dialog modally over `owner` and returns the value passed to
+    // EndDialog, or -1 when the dialog could not be created.
+    INT_PTR DoModal(HWND owner);
+    void EndDialog(INT_PTR result);
+
+    HWND hwnd() const { return hwnd_; }
+    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    std::string ItemText(int id) const;
+    void SetItemText(int id, const char* text) const;
+    static std::string WindowText(HWND hwnd);
+
+    // Centres the window over its owner (the screen when it has none).
+    void CentreOverOwner() const;
+
+protected:
+    // WM_INITDIALOG; return FALSE when the focus was set by the handler.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    // WM_COMMAND not handled by a control; true when handled. IDCANCEL (the
+    // Escape key and closing) ends the dialog unless a subclass handles it.
+    virtual bool OnCommand(WORD id, WORD code, HWND control);
+    virtual bool OnPaint() { return false; }
+    virtual bool OnEraseBackground(HDC) { return false; }
+    // Any other message; true when handled (the result goes to *result).
+    virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result);
+
+    HINSTANCE instance() const;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+
+    int templateId_;
+    HWND hwnd_ = NULL;
+};

@@ -1,0 +1,27 @@
+// KVTInstall: installs the tools of an installation medium. Started in the
+// folder that holds KVTInstall.ini; takes no command-line options.
+#include <windows.h>
+
+#include "AppState.h"
+#include "Backdrop.h"
+#include "engine/WindowsFamily.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Controls get their three-dimensional look from DS_3DLOOK in the dialog
+    // templates; no hosted (OLE) controls are used.
+    CreateToolFont();
+    WindowsFamily = FamilyUnknown;
+    WindowsFamily = DetectWindowsFamily();
+    if (WindowsFamily == FamilyUnknown) {
+        MessageBoxA(NULL, "KVTInstall can not determine Windows Version!", "Error",
+                    MB_OK | MB_ICONERROR);
+        DestroyToolFont();
+        return 1;
+    }
+    {
+        CBackdropDlg backdrop;
+        backdrop.DoModal(NULL);
+    }
+    DestroyToolFont();
+    return 0;
+}

@@ -1,0 +1,266 @@
+// Pieces of the program tested directly: reading a tool section, the
+// backdrop's gradient and the text table.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <utility>
+#include <vector>
+#include <cstring>
+#include <string>
+
+#include "Backdrop.h"
+#include "Catalogue.h"
+#include "TestSupport.h"
+#include "Texts.h"
+#include "Varnet01.h"
+#include "WinHandles.h"
+
+using kvttest::TempDir;
+
+namespace {
+
+// Writes an INI with [Config] 1=Tool and the given [Tool] body and reads
+// tool 1 on `family`.
+bool ReadTool(const std::string& body, ToolRecord& rec, int family = 3) {
+    TempDir dir("ini");
+    std::string path = dir / "medium.ini";
+    kvttest::WriteFile(path, "[Config]\r\n1=Tool\r\n[Tool]\r\n" + body);
+    CIniData ini;
+    EXPECT_TRUE(ini.SetIniFileName(path.c_str()));
+    return ReadToolRecord(ini, 1, family, rec);
+}
+
+}  // namespace
+
+TEST(ToolSection, DefaultsOfAnEmptySection) {
+    ToolRecord rec;
+    EXPECT_TRUE(ReadTool("", rec));
+    EXPECT_EQ("?", rec.name);
+    EXPECT_EQ("?", rec.dir);
+    EXPECT_EQ("", rec.file);
+    EXPECT_EQ("Setup.exe", rec.setup);
+    EXPECT_EQ("", rec.command);
+    EXPECT_EQ("Setup", rec.title);
+    EXPECT_EQ("1", rec.languageGerman);
+    EXPECT_EQ("0", rec.languageEnglish);
+    EXPECT_EQ(1, rec.installPath);
+    EXPECT_EQ(0, rec.restartWindows);
+    EXPECT_EQ(20 * 1048576, rec.space);
+    EXPECT_EQ(10, rec.delay);
+    EXPECT_EQ(1, rec.copyFiles);
+}
+
+TEST(ToolSection, ValuesAreReadWithTheirRules) {
+    struct Case {
+        const char* body;
+        const char* what;
+        std::function<void(const ToolRecord&)> check;
+    };
+    const Case cases[] = {
+        {"Name=Alpha\r\n", "Dir defaults to the name",
+         [](const ToolRecord& r) { EXPECT_EQ("Alpha", r.dir); }},
+        {"Name=Alpha\r\nDir=Qev\r\nTitle=Qev Setup\r\nSetup=Go.exe\r\nCommand=/q /x\r\n", "strings",
+         [](const ToolRecord& r) {
+             EXPECT_EQ("Qev", r.dir);
+             EXPECT_EQ("Qev Setup", r.title);
+             EXPECT_EQ("Go.exe", r.setup);
+             EXPECT_EQ("/q /x", r.command);
+         }},
+        {"Space=\r\n", "an empty Space is 20 MB",
+         [](const ToolRecord& r) { EXPECT_EQ(20971520, r.space); }},
+        {"Space=abc\r\n", "letters read as 0", [](const ToolRecord& r) { EXPECT_EQ(0, r.space); }},
+        {"Space=2047\r\n", "the largest whole requirement",
+         [](const ToolRecord& r) { EXPECT_EQ(2047 * 1048576, r.space); }},
+        {"Space=4096\r\n", "too large for the field: capped, not wrapped to 0",
+         [](const ToolRecord& r) { EXPECT_EQ(INT_MAX, r.space); }},
+        {"Space=-5\r\n", "negative: no requirement",
+         [](const ToolRecord& r) { EXPECT_EQ(0, r.space); }},
+        {"File=\r\nRestartWindows=1\r\n", "no File never restarts",
+         [](const ToolRecord& r) { EXPECT_EQ(0, r.restartWindows); }},
+        {"File=a.exe\r\n", "with File the restart defaults to 1",
+         [](const ToolRecord& r) { EXPECT_EQ(1, r.restartWindows); }},
+        {"File=a.exe\r\nRestartWindows=7\r\n", "restart is a flag",
+         [](const ToolRecord& r) { EXPECT_EQ(1, r.restartWindows); }},
+        {"File=a.exe\r\nRestartWindows=0\r\n", "restart switched off",
+         [](const ToolRecord& r) { EXPECT_EQ(0, r.restartWindows); }},
+        {"Installpath=5\r\n", "Installpath is a flag",
+         [](const ToolRecord& r) { EXPECT_EQ(1, r.installPath); }},
+        {"Installpath=0\r\n", "Installpath off",
+         [](const ToolRecord& r) { EXPECT_EQ(0, r.installPath); }},
+        {"CopyFiles=2\r\n", "CopyFiles is a plain integer",
+         [](const ToolRecord& r) { EXPECT_EQ(2, r.copyFiles); }},
+        {"Delay=3\r\nSprache_d=ger\r\nSprache_e=eng\r\n", "delay and language values",
+         [](const ToolRecord& r) {
+             EXPECT_EQ(3, r.delay);
+             EXPECT_EQ("ger", r.languageGerman);
+             EXPECT_EQ("eng", r.languageEnglish);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ToolRecord rec;
+        ReadTool(c.body, rec);
+        c.check(rec);
+    }
+}
+
+TEST(ToolSection, OnlyTheRunningFamilysKeyWithdraws) {
+    struct Case {
+        const char* body;
+        bool offered95, offered98, offeredNT;
+    };
+    const Case cases[] = {
+        {"", true, true, true},
+        {"Win95=0\r\n", false, true, true},
+        {"Win98=0\r\n", true, false, true},
+        {"WinNT=0\r\n", true, true, false},
+        {"Win95=0\r\nWinNT=2\r\n", false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        ToolRecord rec;
+        EXPECT_EQ(c.offered95, ReadTool(c.body, rec, 1));
+        EXPECT_EQ(c.offered98, ReadTool(c.body, rec, 2));
+        EXPECT_EQ(c.offeredNT, ReadTool(c.body, rec, 3));
+    }
+}
+
+TEST(SlotLayout, RowsColumnsAndWidths) {
+    struct Box {
+        int index;
+        RECT rect;
+    };
+    struct Case {
+        const char* what;
+        RECT group;
+        int count;
+        std::vector<int> withdrawn;
+        std::vector<Box> boxes;
+    };
+    // A group box 220 x 340 at (100, 50): 16 rows of 20 pixels, middle 210.
+    const RECT tall = {100, 50, 320, 390};
+    // One 319 pixels high holds 15 rows only.
+    const RECT shortBox = {100, 50, 320, 369};
+    const Case cases[] = {
+        {"one tool", tall, 1, {}, {{0, {110, 67, 318, 87}}}},
+        {"16 tools: one column", tall, 16, {},
+         {{0, {110, 67, 318, 87}}, {15, {110, 367, 318, 387}}}},
+        {"20 tools: four half-width rows, then the second column", tall, 20, {},
+         {{0, {110, 67, 208, 87}}, {3, {110, 127, 208, 147}}, {4, {110, 147, 318, 167}},
+          {15, {110, 367, 318, 387}}, {16, {210, 67, 318, 87}}, {19, {210, 127, 318, 147}}}},
+        {"32 tools", tall, 32, {},
+         {{15, {110, 367, 208, 387}}, {16, {210, 67, 318, 87}}, {31, {210, 367, 318, 387}}}},
+        {"a withdrawn tool keeps the slot and takes no row", tall, 3, {1},
+         {{0, {110, 67, 318, 87}}, {1, {110, 67, 318, 87}}, {2, {110, 87, 318, 107}}}},
+        {"short box, 20 tools: columns of 15", shortBox, 20, {},
+         {{4, {110, 147, 208, 167}}, {5, {110, 167, 318, 187}}, {14, {110, 347, 318, 367}},
+          {15, {210, 67, 318, 87}}, {19, {210, 147, 318, 167}}}},
+        {"short box, 32 tools: two columns of 16, no third", shortBox, 32, {},
+         {{15, {110, 367, 208, 387}}, {16, {210, 67, 318, 87}}, {31, {210, 367, 318, 387}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SlotLayout layout(c.group, c.count);
+        std::vector<RECT> placed;
+        for (int i = 0; i < c.count; ++i) {
+            bool withdrawn = false;
+            for (int w : c.withdrawn) withdrawn = withdrawn || w == i;
+            placed.push_back(layout.Place(i, !withdrawn));
+        }
+        for (const Box& b : c.boxes) {
+            const RECT& r = placed[static_cast<size_t>(b.index)];
+            EXPECT_TRUE(EqualRect(&r, &b.rect))
+                << "tool " << b.index + 1 << ": " << r.left << "," << r.top << "," << r.right
+                << "," << r.bottom;
+        }
+        // No two offered boxes overlap, and none is empty.
+        for (int i = 0; i < c.count; ++i) {
+            EXPECT_GT(placed[static_cast<size_t>(i)].right, placed[static_cast<size_t>(i)].left);
+            for (int j = i + 1; j < c.count; ++j) {
+                bool skip = false;
+                for (int w : c.withdrawn) skip = skip || w == i || w == j;
+                RECT both;
+                if (skip) continue;
+                EXPECT_FALSE(IntersectRect(&both, &placed[static_cast<size_t>(i)],
+                                           &placed[static_cast<size_t>(j)]))
+                    << "tools " << i + 1 << " and " << j + 1;
+            }
+        }
+    }
+}
+
+TEST(Texts, GermanUmlautsAreCodePage1252) {
+    EXPECT_STREQ("Alles ausw\xE4hlen", DialogText(TXT_SELECT_ALL, 1));
+    EXPECT_STREQ("Auswahl l\xF6schen", DialogText(TXT_UNSELECT_ALL, 1));
+    EXPECT_STREQ("Unselect all", DialogText(TXT_UNSELECT_ALL, 0));
+    EXPECT_STREQ("Setup %s starten", DialogText(TXT_STARTING_SETUP, 1));
+    EXPECT_STREQ("Restarting Windows, please wait", DialogText(TXT_RESTARTING, 0));
+    EXPECT_STREQ("", DialogText(TXT_COUNT, 0));
+    EXPECT_STREQ("", DialogText(-1, 1));
+}
+
+namespace {
+
+// Paints the gradient into a 24-bit bitmap of the given height and returns
+// the blue value of each row (red and green must stay 0).
+std::vector<int> GradientRows(int height, int top = 0) {
+    const int width = 4;
+    HDC screen = GetDC(NULL);
+    win::MemDC dc(CreateCompatibleDC(screen));
+    BITMAPINFO bi;
+    ZeroMemory(&bi, sizeof bi);
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -(height + top);
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = NULL;
+    win::GdiObject bmp(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, NULL, 0));
+    ReleaseDC(NULL, screen);
+    std::vector<int> rows;
+    if (!bmp || !bits) return rows;
+    // A colour no band has, to see rows the gradient left out.
+    std::memset(bits, 0x7f, static_cast<size_t>(width) * (height + top) * 4);
+    {
+        win::SelectGuard sel(dc.get(), bmp.get());
+        RECT r = {0, top, width, top + height};
+        PaintGradient(dc.get(), r);
+        GdiFlush();
+    }
+    const unsigned char* p = static_cast<const unsigned char*>(bits);
+    for (int y = top; y < top + height; ++y) {
+        const unsigned char* px = p + static_cast<size_t>(y) * width * 4;
+        rows.push_back(px[1] == 0 && px[2] == 0 ? px[0] : -1);  // BGRA
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST(Backdrop, GradientRunsFromBlueToBlackIn256Bands) {
+    struct Case {
+        int height, top;
+        std::vector<std::pair<int, int>> rowBlue;  // row within the rect, expected blue
+    };
+    const Case cases[] = {
+        {256, 0, {{0, 255}, {1, 254}, {128, 127}, {255, 0}}},
+        {512, 0, {{0, 255}, {1, 255}, {2, 254}, {511, 0}}},
+        {512, 37, {{0, 255}, {2, 254}, {511, 0}}},
+        // Fewer rows than bands: the first bands are empty, the last row is black.
+        {100, 0, {{0, 253}, {99, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "height " << c.height << " top " << c.top);
+        std::vector<int> rows = GradientRows(c.height, c.top);
+        ASSERT_EQ(static_cast<size_t>(c.height), rows.size());
+        for (size_t y = 0; y < rows.size(); ++y) {
+            ASSERT_GE(rows[y], 0) << "row " << y << " not painted in pure blue";
+            if (y > 0) {
+                ASSERT_LE(rows[y], rows[y - 1]) << "row " << y;
+            }
+        }
+        for (const auto& rb : c.rowBlue) EXPECT_EQ(rb.second, rows[rb.first]) << "row " << rb.first;
+    }
+}

@@ -1,0 +1,562 @@
+// KVTInstall started as a program in a medium folder of its own and driven
+// through its windows: the catalogue, the buttons, the two languages, the
+// project field and the settings kept per project.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppDriver.h"
+#include "Settings.h"
+#include "TestSupport.h"
+
+using apptest::AppProcess;
+using apptest::Click;
+using apptest::Send;
+using apptest::SetText;
+using apptest::Text;
+using kvttest::BinDir;
+using kvttest::ScratchKey;
+using kvttest::TempDir;
+
+namespace {
+
+const int kInstall = 1, kExit = 2, kSelectAll = 1000, kEnglish = 1003, kGerman = 1004;
+const int kDrive = 1007, kProject = 1011, kName = 1012, kCompany = 1013, kTools = 1018;
+const int kStatus = 1023, kFirstTool = 10001;
+
+// [Config] lines "1=T1" ... "n=Tn" and sections [Ti] Name=Tool i, plus the
+// extra lines given for tool i (1-based) in `extra`.
+std::string ToolsIni(int n, const std::string& config = "",
+                     const std::vector<std::string>& extra = {}) {
+    std::string s = "[Config]\r\n" + config;
+    for (int i = 1; i <= n; ++i) s += std::to_string(i) + "=T" + std::to_string(i) + "\r\n";
+    for (int i = 1; i <= n; ++i) {
+        s += "[T" + std::to_string(i) + "]\r\nName=Tool " + std::to_string(i) + "\r\n";
+        if (static_cast<size_t>(i) <= extra.size()) s += extra[static_cast<size_t>(i) - 1];
+    }
+    return s;
+}
+
+// A program run in a medium folder of its own.
+class AppRun {
+public:
+    // `iniText` null: no KVTInstall.ini at all.
+    explicit AppRun(const char* iniText, const std::string& exeName = "KVTInstall")
+        : medium_("medium") {
+        if (iniText) kvttest::WriteFile(medium_ / (exeName + ".ini"), iniText);
+        app_.reset(new AppProcess(BinDir() + "\\" + exeName + ".exe", medium_.path()));
+    }
+    explicit AppRun(const std::string& iniText, const std::string& exeName = "KVTInstall")
+        : AppRun(iniText.c_str(), exeName) {}
+
+    AppProcess& app() { return *app_; }
+    HWND Dialog() {
+        if (!dlg_) dlg_ = app_->WaitMainDialog();
+        return dlg_;
+    }
+    HWND Item(int id) { return GetDlgItem(Dialog(), id); }
+    std::string ItemText(int id) { return Text(Item(id)); }
+    bool Enabled(int id) { return IsWindowEnabled(Item(id)) != FALSE; }
+    bool Checked(int id) { return Send(Item(id), BM_GETCHECK) == BST_CHECKED; }
+    void ClickItem(int id) { ASSERT_TRUE(Click(Item(id))) << "click on " << id; }
+    // Rectangle of a control in the dialog's client coordinates.
+    RECT ItemRect(int id) {
+        RECT r;
+        GetWindowRect(Item(id), &r);
+        MapWindowPoints(NULL, Dialog(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    // Leaves with the Exit button; the program must end normally.
+    void Exit() {
+        ASSERT_TRUE(Dialog() != NULL);
+        ClickItem(kExit);
+        DWORD code = 1234;
+        ASSERT_TRUE(app_->WaitExit(20000, &code)) << "program did not end after Exit";
+        EXPECT_EQ(0u, code);
+    }
+
+private:
+    TempDir medium_;
+    std::unique_ptr<AppProcess> app_;
+    HWND dlg_ = NULL;
+};
+
+}  // namespace
+
+// ---- Catalogue ----
+
+TEST(Catalogue, ToolsFromConsecutiveKeysWithCaptionsIdsAndStates) {
+    // Key 4 is missing, so tool 5 is never read; "Beta  ,7" names [Beta];
+    // [Nameless] has no Name.
+    AppRun run(
+        "[Config]\r\n1=Alpha\r\n2=Beta  ,7\r\n3=Nameless\r\n5=Epsilon\r\nSelectall=1\r\n"
+        "[Alpha]\r\nName=Alpha Tool\r\n"
+        "[Beta]\r\nName=Beta Tool\r\nSelect=0\r\n"
+        "[Beta  ]\r\nName=Wrong Beta\r\n"
+        "[Nameless]\r\nDir=Somewhere\r\n"
+        "[Epsilon]\r\nName=Epsilon Tool\r\n");
+    ASSERT_TRUE(run.Dialog() != NULL);
+    struct Expect {
+        const char* caption;
+        bool checked;
+    };
+    const Expect tools[] = {{"Alpha Tool", true}, {"Beta Tool", false}, {"?", true}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(tools[i].caption);
+        HWND box = run.Item(kFirstTool + i);
+        ASSERT_TRUE(box != NULL);
+        EXPECT_EQ(kFirstTool + i, GetDlgCtrlID(box));
+        EXPECT_EQ(tools[i].caption, Text(box));
+        EXPECT_TRUE(IsWindowVisible(box));
+        EXPECT_TRUE(IsWindowEnabled(box));
+        LONG style = GetWindowLongA(box, GWL_STYLE);
+        EXPECT_EQ(BS_CHECKBOX, style & BS_TYPEMASK);
+        EXPECT_TRUE(style & WS_TABSTOP);
+        EXPECT_EQ(tools[i].checked, run.Checked(kFirstTool + i));
+    }
+    EXPECT_TRUE(run.Item(kFirstTool + 3) == NULL);
+    EXPECT_TRUE(run.Item(kFirstTool + 4) == NULL);
+    EXPECT_TRUE(run.Enabled(kInstall));
+    EXPECT_EQ("", run.ItemText(kStatus));
+    run.Exit();
+}
+
+TEST(Catalogue, SlotsFillOneColumnThenTheSecondWithHalfWidthBeyond16Tools) {
+    struct Case {
+        int count;
+        std::vector<int> withdrawn;  // 1-based tool numbers with WinNT=0
+    };
+    const Case cases[] = {{1, {}}, {16, {}}, {20, {}}, {32, {}}, {6, {2, 5}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.count << " tools, " << c.withdrawn.size()
+                                        << " withdrawn");
+        std::vector<std::string> extra(static_cast<size_t>(c.count));
+        for (int w : c.withdrawn) extra[static_cast<size_t>(w) - 1] = "WinNT=0\r\n";
+        AppRun run(ToolsIni(c.count, "", extra));
+        ASSERT_TRUE(run.Dialog() != NULL);
+        const RECT g = run.ItemRect(kTools);
+        const int mid = (g.left + g.right) / 2;
+        // A column holds rows down to the first whose bottom reaches the
+        // group box's bottom less 20 pixels. That is 16 rows on the dialog
+        // font's usual metrics; in a shorter group box a column takes half
+        // the tools when two columns of fitting rows cannot hold them all,
+        // and the half-width rule follows the column's length.
+        int rows = 1;
+        while (g.top + 17 + 20 * rows < g.bottom - 20) ++rows;
+        const int fittingRows = rows;
+        int halfWidthAbove = 16;
+        if (rows < 16) {
+            if (2 * rows < c.count) rows = (c.count + 1) / 2;
+            halfWidthAbove = rows;
+        }
+        int placed = 0;
+        for (int i = 0; i < c.count; ++i) {
+            SCOPED_TRACE(testing::Message() << "tool " << i + 1);
+            HWND box = run.Item(kFirstTool + i);
+            ASSERT_TRUE(box != NULL);
+            bool withdrawn = false;
+            for (int w : c.withdrawn) withdrawn = withdrawn || w == i + 1;
+            if (withdrawn) {
+                EXPECT_FALSE(IsWindowVisible(box));
+                EXPECT_FALSE(IsWindowEnabled(box));
+                EXPECT_FALSE(GetWindowLongA(box, GWL_STYLE) & WS_TABSTOP);
+                EXPECT_FALSE(run.Checked(kFirstTool + i));
+                continue;
+            }
+            const int column = placed / rows, row = placed % rows;
+            ++placed;
+            const RECT r = run.ItemRect(kFirstTool + i);
+            EXPECT_EQ(column == 0 ? g.left + 10 : mid, r.left);
+            EXPECT_EQ(g.top + 17 + 20 * row, r.top);
+            EXPECT_EQ(20, r.bottom - r.top);
+            EXPECT_EQ(c.count - i > halfWidthAbove ? mid - 2 : g.right - 2, r.right);
+            EXPECT_GT(r.right, r.left);
+            EXPECT_LE(r.right, g.right);
+            if (row < fittingRows) {
+                EXPECT_LE(r.bottom, g.bottom);
+            }
+        }
+        EXPECT_TRUE(run.Item(kFirstTool + c.count) == NULL);
+        run.Exit();
+    }
+}
+
+TEST(Catalogue, UnloadableIniShowsItsMessageAndEndsLikeExit) {
+    std::string tooMany = ToolsIni(33);
+    std::string exactly32 = ToolsIni(32);
+    struct Case {
+        const char* what;
+        const char* ini;  // null: no file
+        const char* message;
+    } cases[] = {
+        {"missing", nullptr, "KVTInstall.ini not found!"},
+        {"no tool keys", "[Config]\r\nSelectall=1\r\n[T1]\r\nName=x\r\n",
+         "Wrong Definition of Tools in KVTInstall.ini!"},
+        {"keys not starting at 1", "[Config]\r\n2=T2\r\n[T2]\r\nName=x\r\n",
+         "Wrong Definition of Tools in KVTInstall.ini!"},
+        {"33 tools", tooMany.c_str(), "Too many Tools defined.\nMaximum 32 Tools allowed!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppRun run(c.ini);
+        ASSERT_TRUE(run.app().started());
+        HWND box = run.app().WaitMessageBox("Error");
+        ASSERT_TRUE(box != NULL) << "no error box";
+        EXPECT_EQ(c.message, apptest::MessageBoxText(box));
+        EXPECT_TRUE(apptest::FindMainDialog(run.app().pid()) == NULL);
+        ASSERT_TRUE(apptest::PressCommand(box, IDOK));
+        DWORD code = 1234;
+        ASSERT_TRUE(run.app().WaitExit(20000, &code)) << "program still runs";
+        EXPECT_EQ(0u, code);
+    }
+    // The limit itself loads.
+    AppRun run(exactly32);
+    ASSERT_TRUE(run.Dialog() != NULL);
+    EXPECT_TRUE(run.Item(kFirstTool + 31) != NULL);
+    run.Exit();
+}
+
+TEST(Catalogue, SelectDefaultsToSelectall) {
+    struct Case {
+        const char* selectAll;
+        const char* select;  // null: no Select key
+        bool checked;
+    };
+    const Case cases[] = {
+        {"1", nullptr, true}, {"1", "0", false}, {"1", "3", true},
+        {"0", nullptr, false}, {"0", "1", true}, {"0", "5", true},
+    };
+    for (const char* selectAll : {"0", "1"}) {
+        std::vector<std::string> extra;
+        std::vector<bool> expect;
+        for (const Case& c : cases) {
+            if (std::string(c.selectAll) != selectAll) continue;
+            extra.push_back(c.select ? std::string("Select=") + c.select + "\r\n" : "");
+            expect.push_back(c.checked);
+        }
+        // A withdrawn tool does not take Selectall as its default.
+        extra.push_back("WinNT=0\r\n");
+        expect.push_back(false);
+        AppRun run(ToolsIni(static_cast<int>(extra.size()),
+                         std::string("Selectall=") + selectAll + "\r\n", extra));
+        ASSERT_TRUE(run.Dialog() != NULL);
+        for (size_t i = 0; i < expect.size(); ++i)
+            EXPECT_EQ(expect[i], run.Checked(kFirstTool + static_cast<int>(i)))
+                << "Selectall=" << selectAll << ", tool " << i + 1;
+        EXPECT_EQ(selectAll[0] == '1' ? "Unselect all" : "Select all", run.ItemText(kSelectAll));
+        run.Exit();
+    }
+}
+
+TEST(Catalogue, ClicksToggleToolsAndInstallFollowsTheSelection) {
+    // Tool 3 is withdrawn on this (NT) family.
+    AppRun run(ToolsIni(3, "", {"", "", "WinNT=0\r\n"}));
+    ASSERT_TRUE(run.Dialog() != NULL);
+    EXPECT_FALSE(run.Enabled(kInstall));
+    EXPECT_TRUE(run.Enabled(kSelectAll));
+    EXPECT_EQ("Select all", run.ItemText(kSelectAll));
+
+    run.ClickItem(kFirstTool);
+    EXPECT_TRUE(run.Checked(kFirstTool));
+    EXPECT_TRUE(run.Enabled(kInstall));
+    run.ClickItem(kFirstTool + 1);
+    run.ClickItem(kFirstTool);
+    EXPECT_FALSE(run.Checked(kFirstTool));
+    EXPECT_TRUE(run.Enabled(kInstall)) << "tool 2 is still selected";
+    run.ClickItem(kFirstTool + 1);
+    EXPECT_FALSE(run.Enabled(kInstall));
+
+    // Select all checks every enabled tool, and only those.
+    run.ClickItem(kSelectAll);
+    EXPECT_EQ("Unselect all", run.ItemText(kSelectAll));
+    EXPECT_TRUE(run.Checked(kFirstTool));
+    EXPECT_TRUE(run.Checked(kFirstTool + 1));
+    EXPECT_FALSE(run.Checked(kFirstTool + 2));
+    EXPECT_TRUE(run.Enabled(kInstall));
+
+    run.ClickItem(kSelectAll);
+    EXPECT_EQ("Select all", run.ItemText(kSelectAll));
+    EXPECT_FALSE(run.Checked(kFirstTool));
+    EXPECT_FALSE(run.Checked(kFirstTool + 1));
+    EXPECT_FALSE(run.Enabled(kInstall));
+
+    // Enter (Install) does not end the program.
+    ASSERT_TRUE(apptest::PressCommand(run.Dialog(), kInstall));
+    Send(run.Dialog(), WM_NULL);
+    EXPECT_TRUE(IsWindow(run.Dialog()));
+    run.Exit();
+}
+
+TEST(Catalogue, SelectAllStaysDisabledWhenNoToolIsOffered) {
+    AppRun run(ToolsIni(2, "Selectall=1\r\n", {"WinNT=0\r\n", "WinNT=0\r\n"}));
+    ASSERT_TRUE(run.Dialog() != NULL);
+    EXPECT_FALSE(run.Enabled(kSelectAll));
+    EXPECT_FALSE(run.Enabled(kInstall));
+    // Neither a click nor a language change brings it back.
+    run.ClickItem(kSelectAll);
+    run.ClickItem(kGerman);
+    EXPECT_FALSE(run.Enabled(kSelectAll));
+    EXPECT_FALSE(run.Enabled(kInstall));
+    run.Exit();
+}
+
+TEST(Catalogue, EscapeEndsTheProgram) {
+    AppRun run(ToolsIni(1));
+    ASSERT_TRUE(run.Dialog() != NULL);
+    ASSERT_TRUE(apptest::PressCommand(run.Dialog(), IDCANCEL));
+    DWORD code = 1234;
+    ASSERT_TRUE(run.app().WaitExit(20000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_TRUE(apptest::TopWindows(run.app().pid()).empty());
+}
+
+// ---- Language ----
+
+namespace {
+
+struct ControlText {
+    int id;
+    const char* english;
+    const char* german;
+};
+const ControlText kControlTexts[] = {
+    {1014, "Language", "Sprache"},
+    {1015, "Target Drive", "Ziellaufwerk"},
+    {1016, "Project", "Projekt"},
+    {1017, "User Information", "Benutzerinformation"},
+    {1018, "Software Tools", "Anwendungen"},
+    {1019, "Name", "Name"},
+    {1020, "Company", "Firma"},
+    {1003, "English", "Englisch"},
+    {1004, "German", "Deutsch"},
+    {1, "Install", "Installieren"},
+    {2, "Exit", "Beenden"},
+};
+
+void ExpectLanguage(AppRun& run, int language, bool selectAll) {
+    SCOPED_TRACE(language ? "German" : "English");
+    for (const ControlText& t : kControlTexts)
+        EXPECT_EQ(language ? t.german : t.english, run.ItemText(t.id)) << "control " << t.id;
+    const char* selectAllText = selectAll ? (language ? "Auswahl l\xF6schen" : "Unselect all")
+                                          : (language ? "Alles ausw\xE4hlen" : "Select all");
+    EXPECT_EQ(selectAllText, run.ItemText(kSelectAll));
+    EXPECT_EQ(language == 0, run.Checked(kEnglish));
+    EXPECT_EQ(language == 1, run.Checked(kGerman));
+}
+
+}  // namespace
+
+TEST(Language, EveryControlTextInBothLanguages) {
+    AppRun run(ToolsIni(2));
+    ASSERT_TRUE(run.Dialog() != NULL);
+    ExpectLanguage(run, 0, false);
+    run.ClickItem(kGerman);
+    ExpectLanguage(run, 1, false);
+    run.ClickItem(kSelectAll);
+    ExpectLanguage(run, 1, true);
+    run.ClickItem(kEnglish);
+    ExpectLanguage(run, 0, true);
+    // Clicking the checked radio button again changes nothing.
+    run.ClickItem(kEnglish);
+    ExpectLanguage(run, 0, true);
+    run.Exit();
+}
+
+TEST(Language, InitialLanguageFromConfig) {
+    struct Case {
+        const char* config;
+        int language;
+    };
+    const Case cases[] = {{"Language=1\r\n", 1}, {"Language=0\r\n", 0}, {"Language=2\r\n", 0},
+                          {"", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        AppRun run(ToolsIni(1, c.config));
+        ASSERT_TRUE(run.Dialog() != NULL);
+        ExpectLanguage(run, c.language, false);
+        run.Exit();
+    }
+}
+
+// ---- Project field and settings ----
+
+TEST(Project, FieldFollowsProjectAndProjectEdit) {
+    struct Case {
+        const char* config;
+        const char* text;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"", "KVT", true},
+        {"Project=\r\n", "KVT", true},
+        {"Project=Bridge\r\n", "Bridge", false},
+        {"Project=Bridge\r\nProjectEdit=1\r\n", "Bridge", true},
+        {"Project=Bridge\r\nProjectEdit=0\r\n", "Bridge", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        AppRun run(ToolsIni(1, c.config));
+        ASSERT_TRUE(run.Dialog() != NULL);
+        EXPECT_EQ(c.text, run.ItemText(kProject));
+        EXPECT_EQ(c.enabled, run.Enabled(kProject));
+        run.Exit();
+    }
+}
+
+namespace {
+
+// A project of its own under HKLM\SOFTWARE\Tarvo Kinetics, removed afterwards.
+class StoredProject {
+public:
+    StoredProject() : key_("proj", HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarvo Kinetics") {}
+    std::string name() const { return key_.path().substr(key_.path().rfind('\\') + 1); }
+    void Store(const char* user, const char* company, const char* drive, int language) {
+        StoreSettings(name(), user, company, drive, language);
+    }
+
+private:
+    ScratchKey key_;
+};
+
+std::vector<std::string> FixedDrives() {
+    std::vector<std::string> drives;
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        char root[4] = {c, ':', '\\', 0};
+        if (GetDriveTypeA(root) == DRIVE_FIXED) drives.push_back(root);
+    }
+    return drives;
+}
+
+}  // namespace
+
+TEST(Settings, StoredValuesRestoredAtStart) {
+    std::vector<std::string> drives = FixedDrives();
+    ASSERT_FALSE(drives.empty());
+    const std::string last = drives.back();
+    // A lower-case two-character drive ("z:") selects that drive's entry.
+    std::string shortDrive = {static_cast<char>(last[0] - 'A' + 'a'), ':'};
+
+    StoredProject stored;
+    stored.Store("Ann Example", "Example Works", shortDrive.c_str(), 1);
+    const std::string config = "Project=" + stored.name() +
+                               "\r\nName=Ini Name\r\nCompany=Ini Co\r\nLanguage=0\r\n";
+    AppRun run(ToolsIni(1, config));
+    ASSERT_TRUE(run.Dialog() != NULL);
+    EXPECT_EQ("Ann Example", run.ItemText(kName));
+    EXPECT_EQ("Example Works", run.ItemText(kCompany));
+    EXPECT_EQ(last, run.ItemText(kDrive));
+    ExpectLanguage(run, 1, false);
+    EXPECT_EQ(static_cast<LRESULT>(drives.size()), Send(run.Item(kDrive), CB_GETCOUNT));
+    run.Exit();
+}
+
+TEST(Settings, FallBacksAtStart) {
+    std::vector<std::string> drives = FixedDrives();
+    ASSERT_FALSE(drives.empty());
+    struct Case {
+        const char* what;
+        bool store;
+        const char* name;
+        const char* drive;
+        int language;
+        const char* expectName;
+        int expectLanguage;
+    };
+    const Case cases[] = {
+        {"no key: the INI's values, the first fixed disk", false, "", "", 0, "Ini Name", 1},
+        {"empty stored name: the INI's name", true, "", "Q:\\", 0, "Ini Name", 0},
+        {"stored language other than 1 is English", true, "Kim", "", 7, "Kim", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StoredProject project;
+        if (c.store) project.Store(c.name, "Stored Co", c.drive, c.language);
+        AppRun run(ToolsIni(1, "Project=" + project.name() +
+                                "\r\nName=Ini Name\r\nCompany=Ini Co\r\nLanguage=1\r\n"));
+        ASSERT_TRUE(run.Dialog() != NULL);
+        EXPECT_EQ(c.expectName, run.ItemText(kName));
+        EXPECT_EQ(c.store ? "Stored Co" : "Ini Co", run.ItemText(kCompany));
+        EXPECT_EQ(drives.front(), run.ItemText(kDrive)) << "a drive that is no fixed disk";
+        ExpectLanguage(run, c.expectLanguage, false);
+        run.Exit();
+    }
+}
+
+TEST(Settings, ProjectChangeReloadsDriveNameAndCompanyButNotLanguage) {
+    std::vector<std::string> drives = FixedDrives();
+    if (drives.size() < 2) GTEST_SKIP() << "needs two fixed disks";
+    const std::string last = drives.back();
+    std::string shortDrive = {static_cast<char>(last[0] - 'A' + 'a'), ':'};
+
+    StoredProject first, other, sparse;
+    other.Store("Bob Other", "Other Co", shortDrive.c_str(), 1);
+    sparse.Store("", "", "", 1);
+    AppRun run(ToolsIni(1, "Project=" + first.name() +
+                            "\r\nProjectEdit=1\r\nName=Ini Name\r\nCompany=Ini Co\r\n"));
+    ASSERT_TRUE(run.Dialog() != NULL);
+    EXPECT_EQ(drives.front(), run.ItemText(kDrive));
+    EXPECT_EQ("Ini Name", run.ItemText(kName));
+
+    ASSERT_TRUE(SetText(run.Item(kProject), other.name()));
+    EXPECT_EQ("Bob Other", run.ItemText(kName));
+    EXPECT_EQ("Other Co", run.ItemText(kCompany));
+    EXPECT_EQ(last, run.ItemText(kDrive));
+    ExpectLanguage(run, 0, false);
+
+    // A project with empty stored values, one without a key, and an empty
+    // project leave every field as it is.
+    for (const std::string& project :
+         {sparse.name(), first.name() + "-none", std::string()}) {
+        SCOPED_TRACE("project '" + project + "'");
+        ASSERT_TRUE(SetText(run.Item(kProject), project));
+        EXPECT_EQ("Bob Other", run.ItemText(kName));
+        EXPECT_EQ("Other Co", run.ItemText(kCompany));
+        EXPECT_EQ(last, run.ItemText(kDrive));
+    }
+    run.Exit();
+}
+
+// ---- Windows families ----
+
+TEST(WindowsFamily, ToolsOfferedUnderWin95Win98AndNT4) {
+    const std::string ini = ToolsIni(4, "Selectall=1\r\n",
+                                     {"", "Win95=0\r\n", "Win98=0\r\n", "WinNT=0\r\n"});
+    struct Case {
+        const char* version;
+        bool offered[4];
+    };
+    const Case cases[] = {
+        {"win95", {true, false, true, true}},
+        {"win98", {true, true, false, true}},
+        {"nt40", {true, true, true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        const std::string name = kvttest::UniqueName("kvtfamily");
+        const std::string exe = BinDir() + "\\" + name + ".exe";
+        ASSERT_TRUE(CopyFileA((BinDir() + "\\KVTInstall.exe").c_str(), exe.c_str(), FALSE));
+        kvttest::SetWineVersionFor(name + ".exe", c.version);
+        {
+            AppRun run(ini, name);
+            ASSERT_TRUE(run.Dialog() != NULL);
+            int row = 0;
+            for (int i = 0; i < 4; ++i) {
+                HWND box = run.Item(kFirstTool + i);
+                ASSERT_TRUE(box != NULL);
+                EXPECT_EQ(c.offered[i], IsWindowVisible(box) != FALSE) << "tool " << i + 1;
+                EXPECT_EQ(c.offered[i], IsWindowEnabled(box) != FALSE) << "tool " << i + 1;
+                EXPECT_EQ(c.offered[i], run.Checked(kFirstTool + i)) << "tool " << i + 1;
+                // Offered tools close up: no gap where a tool is withdrawn.
+                if (c.offered[i]) {
+                    EXPECT_EQ(run.ItemRect(kTools).top + 17 + 20 * row, run.ItemRect(kFirstTool + i).top);
+                    ++row;
+                }
+            }
+            run.Exit();
+        }
+        kvttest::SetWineVersionFor(name + ".exe", nullptr);
+        DeleteFileA(exe.c_str());
+    }
+}
