@@ -296,6 +296,7 @@ TEST(StartProcessCommand, NullFolderOrMissingProgramGivesZero) {
     EXPECT_EQ(0, StartProcessCommand(absent.c_str(), dir.path().c_str(), line));
     EXPECT_EQ(0, StartProcessCommand(present.c_str(), noFolder.c_str(), line));
     EXPECT_EQ(0, StartProcess(absent.c_str(), dir.path().c_str()));
+    EXPECT_EQ(0, StartProcessCommand(NULL, dir.path().c_str(), line));
     EXPECT_EQ(0, CountProcesses(present));
 }
 
