@@ -250,6 +250,8 @@ TEST(StartProcessCommand, WithoutCommandLineStartsTheProgram) {
         return runs.size() == 1;
     }));
     EXPECT_EQ(0, lstrcmpiA(dir.path().c_str(), runs[0].workingFolder.c_str()));
+    // With no command line at all Windows puts the program path there.
+    EXPECT_NE(std::string::npos, runs[0].commandLine.find(name)) << runs[0].commandLine;
 }
 
 TEST(StartProcessCommand, NameAlreadyRunningStartsNothingWhereverTheCopyLives) {
