@@ -53,15 +53,14 @@ private:
     HWND window_;
 };
 
-// A folder with a copy of the stand-in setup under a name of its own that
-// stays until it is killed; `settings` are extra keys for [FakeSetup].
+// A folder with a copy of the stand-in setup under a name of its own,
+// running until it is killed (or for a minute).
 struct RunningSetup {
     TempDir dir;
     std::string name;
     OwnedProcess process;
 
-    explicit RunningSetup(const char* tag, const std::string& exeName = std::string())
-        : dir(tag), name(exeName.empty() ? UniqueName(tag) + ".exe" : exeName) {
+    explicit RunningSetup(const char* tag) : dir(tag), name(UniqueName(tag) + ".exe") {
         EXPECT_TRUE(CopyFakeSetup(dir.path(), name));
         SetFakeSetupOption(dir.path(), "FakeSetup", "ExitMs", "60000");
         EXPECT_TRUE(process.Start(dir / name, name, dir.path()));
