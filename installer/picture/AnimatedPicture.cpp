@@ -115,9 +115,13 @@ AnimatedPicture::~AnimatedPicture() {
 BOOL AnimatedPicture::Attach(HWND control) {
     if (hwnd_ || !control || !IsWindow(control) || GetPropA(control, kOwnerProp)) return FALSE;
     if (!SetPropA(control, kOwnerProp, this)) return FALSE;
-    hwnd_ = control;
     baseProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc)));
+    if (!baseProc_) {
+        RemovePropA(control, kOwnerProp);
+        return FALSE;
+    }
+    hwnd_ = control;
     return TRUE;
 }
 
