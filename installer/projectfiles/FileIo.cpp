@@ -13,19 +13,25 @@ win::File OpenForRead(const std::string& path) {
                                  FILE_FLAG_SEQUENTIAL_SCAN, NULL));
 }
 
-bool IsReadOnlyFile(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) &&
-           !(a & FILE_ATTRIBUTE_DIRECTORY);
+bool IsReadOnly(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return !GetFileInformationByHandle(file, &info) ||
+           (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
 }
 
 win::File CreateForWrite(const std::string& path) {
-    // Windows refuses to write a read-only file; a file system that lets a
-    // privileged user do it anyway must not make us overwrite one.
-    if (IsReadOnlyFile(path)) return win::File();
     win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL));
-    if (f && !SetEndOfFile(f.get())) f.reset();
+    if (!f) return f;
+    // Windows refuses to write a read-only file; a file system that lets a
+    // privileged user open one anyway must not make us overwrite it.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(f.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        f.reset();
+    } else if ((info.nFileSizeLow || info.nFileSizeHigh) && !SetEndOfFile(f.get())) {
+        f.reset();
+    }
     return f;
 }
 

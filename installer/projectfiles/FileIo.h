@@ -15,8 +15,10 @@ win::File OpenForRead(const std::string& path);
 // than re-created so that a hidden target can be replaced like any other;
 // a read-only target or a folder of that name fails.
 win::File CreateForWrite(const std::string& path);
-// True for an existing file marked read-only.
-bool IsReadOnlyFile(const std::string& path);
+// True for an open file marked read-only (or whose attributes cannot be
+// read). Windows refuses to open such a file for writing; Wine lets a
+// privileged user do it, so writers check for themselves.
+bool IsReadOnly(HANDLE file);
 // Writes all of `size` bytes; false on any short write.
 bool WriteAll(HANDLE file, const char* data, size_t size);
 

@@ -326,12 +326,13 @@ TEST(TreeCopy, WalkGoesOnPastAFileItCannotWrite) {
 TEST(FileGroup, FamilyFromTheRunningWindowsVersion) {
     struct Case {
         const char* version;
+        DWORD family;
         std::vector<const char*> present;
         std::vector<const char*> absent;
     } cases[] = {
-        {"win95", {"APPFiles", "APPFiles9x", "APPFiles95"}, {"APPFiles98", "APPFilesNT"}},
-        {"win98", {"APPFiles", "APPFiles9x", "APPFiles98"}, {"APPFiles95", "APPFilesNT"}},
-        {"nt40", {"APPFiles", "APPFilesNT"}, {"APPFiles9x", "APPFiles95", "APPFiles98"}},
+        {"win95", FamilyWin95, {"APPFiles", "APPFiles9x", "APPFiles95"}, {"APPFiles98", "APPFilesNT"}},
+        {"win98", FamilyWin98, {"APPFiles", "APPFiles9x", "APPFiles98"}, {"APPFiles95", "APPFilesNT"}},
+        {"nt40", FamilyNT, {"APPFiles", "APPFilesNT"}, {"APPFiles9x", "APPFiles95", "APPFiles98"}},
     };
     TempDir medium("fam-medium");
     for (const char* v : {"APPFiles", "APPFiles9x", "APPFiles95", "APPFiles98", "APPFilesNT"}) {
@@ -350,6 +351,7 @@ TEST(FileGroup, FamilyFromTheRunningWindowsVersion) {
         kvttest::SetWineVersionFor(name, nullptr);
         DeleteFileA(exe.c_str());
         ASSERT_TRUE(r.finished);
+        EXPECT_EQ(c.family, r.exitCode);
         for (const char* p : c.present) EXPECT_TRUE(FileExists(target / p + ".bin")) << p;
         for (const char* a : c.absent) EXPECT_FALSE(FileExists(target / a + ".bin")) << a;
     }

@@ -37,8 +37,10 @@ double Now() {
 bool Write(const std::string& path, const std::string& bytes) {
     win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
     DWORD written = 0;
+    // Flushed, so that writing the medium back to disk does not land in the
+    // first timed copy.
     return f && WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL) &&
-           written == bytes.size();
+           written == bytes.size() && FlushFileBuffers(f.get());
 }
 
 void RemoveTree(const std::string& path) {
