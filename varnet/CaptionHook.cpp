@@ -81,6 +81,7 @@ void DrawCaptionPicture(const HookRecord& hook) {
 
 LRESULT CALLBACK HookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     HookRecord* hook = g_hook;
+    if (!hook) return DefWindowProcA(window, message, wParam, lParam);  // cannot happen
     switch (message) {
     case WM_DESTROY: {
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hook->previous));

@@ -3,6 +3,7 @@
 // through the gzip layer for every form, since it passes files that are not
 // gzip through unchanged, so one Open reads whatever form is on disk.
 #include "Varnet01.h"
+#include "WinHandles.h"
 
 #include <new>
 #include <stdio.h>
@@ -33,11 +34,18 @@ FILE* AsFile(void* stream) { return static_cast<FILE*>(stream); }
 
 // Size of an existing regular file on disk; false for folders and missing
 // paths. Sizes beyond 32 bits are capped below the "closed" marker.
+// (GetFileAttributesEx is missing on Windows 95.)
 bool DiskFileSize(const char* path, unsigned long* size) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    *size = data.nFileSizeHigh ? kNoFile - 1 : data.nFileSizeLow;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    win::File file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file) return false;
+    DWORD high = 0;
+    const DWORD low = ::GetFileSize(file.get(), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    *size = high ? kNoFile - 1 : (low == kNoFile ? kNoFile - 1 : low);
     return true;
 }
 
