@@ -106,7 +106,6 @@ int CCryptData::Open(char const* path, char const* mode) {
         m_crypted = 1;
         if (!GetCryptVersion()) {
             m_crypted = 0;
-            m_versionMajor = kCurrentMajor;
             if (gzrewind(gz) != 0) {
                 Close();
                 return CRYPTDATA_ERR_OPEN;
