@@ -20,7 +20,7 @@ done < <(sed -n 's/^\s*DLL Name: //p' <<<"$dump")
 # Looked up at run time so the release loads on Windows 95 and NT 4.
 for fn in GetDiskFreeSpaceExA EnumProcesses EnumProcessModules GetModuleBaseNameA \
           VDMEnumTaskWOWEx CreateToolhelp32Snapshot Process32First Process32Next \
-          OleLoadPicture; do
+          OleLoadPicture CreateWaitableTimerA SetWaitableTimer; do
   if sed -n '/The Import Tables/,/The Export Tables/p' <<<"$dump" | grep -qw "$fn"; then
     echo "$image: imports $fn statically" >&2; status=1
   fi
