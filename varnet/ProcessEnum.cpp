@@ -47,6 +47,8 @@ BOOL WINAPI VisitTask(DWORD, WORD, WORD task16, LPSTR, LPSTR fileName, LPARAM da
     return walk->stopped ? TRUE : FALSE;  // TRUE ends VDMDBG's walk
 }
 
+INT WINAPI NoTasks(DWORD, TaskEnumProcEx, LPARAM) { return 0; }
+
 }  // namespace
 
 bool EqualNoCase(const char* a, const char* b) {
@@ -127,9 +129,12 @@ int EnumerateNT(ProcessVisitor visit, void* user) {
     api.enumModules = Lookup<decltype(api.enumModules)>(psapi.get(), "EnumProcessModules");
     api.moduleFileName =
         Lookup<decltype(api.moduleFileName)>(psapi.get(), "GetModuleFileNameExA");
-    // Wine's VDMDBG has this entry only as a stub that aborts when called; no
-    // process is called NTVDM.EXE there, so it is never reached.
     api.enumTasks = Lookup<decltype(api.enumTasks)>(vdmdbg.get(), "VDMEnumTaskWOWEx");
+    // Wine exports this entry only as a stub that aborts its caller, and has
+    // no NTVDM (it runs 16-bit programs elsewhere): a program that merely is
+    // called NTVDM.EXE there hosts no tasks, and must not bring us down.
+    if (api.enumTasks && GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        api.enumTasks = NoTasks;
     if (!api.enumModules || !api.moduleFileName) return 0;
     return WalkNtProcesses(api, visit, user);
 }

@@ -89,14 +89,20 @@ OwnedProcess::~OwnedProcess() {
 }
 
 bool OwnedProcess::Start(const std::string& exe, const std::string& commandLine,
-                         const std::string& cwd) {
+                         const std::string& cwd, bool guarded) {
+    SECURITY_DESCRIPTOR sd;
+    ACL noAccess;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    InitializeAcl(&noAccess, sizeof noAccess, ACL_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, &noAccess, FALSE);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, &sd, FALSE};
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+    if (!CreateProcessA(exe.c_str(), line.data(), guarded ? &sa : NULL, NULL, FALSE, 0, NULL,
                         cwd.empty() ? NULL : cwd.c_str(), &si, &pi))
         return false;
     CloseHandle(pi.hThread);

@@ -47,8 +47,11 @@ public:
     ~OwnedProcess();
     OwnedProcess(const OwnedProcess&) = delete;
     OwnedProcess& operator=(const OwnedProcess&) = delete;
-    // Starts `exe` with `commandLine` (the complete line) in `cwd`.
-    bool Start(const std::string& exe, const std::string& commandLine, const std::string& cwd);
+    // Starts `exe` with `commandLine` (the complete line) in `cwd`. A
+    // `guarded` process refuses every access by id (a DACL without entries),
+    // like another user's program; this object's own handle keeps full access.
+    bool Start(const std::string& exe, const std::string& commandLine, const std::string& cwd,
+               bool guarded = false);
     DWORD id() const { return id_; }
     HANDLE handle() const { return process_; }
     bool WaitExit(DWORD timeoutMs) const;

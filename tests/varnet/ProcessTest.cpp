@@ -187,6 +187,32 @@ TEST(ProcessSearch, MatchesFileNameWithExtensionInAnyCaseNeverAPath) {
     }
 }
 
+TEST(ProcessSearch, NameWithoutExtensionMatchesOnlyAProgramWithout) {
+    TempDir dir("Bare");
+    std::string stem = UniqueName("Stem");
+    ASSERT_TRUE(CopyFakeSetup(dir.path(), stem));
+    SetFakeSetupOption(dir.path(), "FakeSetup", "ExitMs", "60000");
+    OwnedProcess process;
+    ASSERT_TRUE(process.Start(dir / stem, stem, dir.path()));
+    ASSERT_TRUE(WaitFor([&] { return CountProcesses(stem) == 1; }));
+    EXPECT_EQ(static_cast<int>(process.id()), GetProcessId_Varnet(stem.c_str()));
+    EXPECT_EQ(0, GetProcessId_Varnet((stem + ".exe").c_str()));
+    EXPECT_EQ(0, GetProcessId_Varnet((stem + ".").c_str()));
+}
+
+TEST(ProcessSearch, ProgramMerelyCalledNtvdmIsAnOrdinaryProcess) {
+    // Only the real NTVDM hosts 16-bit tasks; under Wine a program of that
+    // name is passed by every search that walks the whole list.
+    TempDir dir("Vdm");
+    ASSERT_TRUE(CopyFakeSetup(dir.path(), "NTVDM.EXE"));
+    SetFakeSetupOption(dir.path(), "FakeSetup", "ExitMs", "60000");
+    OwnedProcess vdm;
+    ASSERT_TRUE(vdm.Start(dir / "NTVDM.EXE", "NTVDM.EXE", dir.path()));
+    ASSERT_TRUE(WaitFor([&] { return CountProcesses("NTVDM.EXE") >= 1; }));
+    EXPECT_EQ(0, GetProcessId_Varnet((UniqueName("Vdm") + ".exe").c_str()));
+    EXPECT_NE(0, GetProcessId_Varnet("ntvdm.exe"));
+}
+
 TEST(ProcessSearch, EmptyOrMissingNameFindsNothing) {
     EXPECT_EQ(0, GetProcessId_Varnet(""));
     EXPECT_EQ(0, GetProcessId_Varnet(NULL));
@@ -472,4 +498,28 @@ TEST(ProcessEnumerators, EachWindowsFamilyFindsStartsAndStops) {
         EXPECT_EQ(0, probe.Run("kill " + setup.name).result);
         EXPECT_TRUE(setup.process.WaitExit(5000));
     }
+}
+
+TEST(KillProcess, PassesOverAProcessItCannotOpenAndStillEndsTheOthers) {
+    // Under Windows 98 the process list names a process that refuses access
+    // (another user's program), so the search keeps finding it: KillProcess
+    // must give it up, end the one it can, and return.
+    ProbeUnder probe("win98");
+    TempDir dir("Guard");
+    std::string name = UniqueName("Guard") + ".exe";
+    ASSERT_TRUE(CopyFakeSetup(dir.path(), name));
+    SetFakeSetupOption(dir.path(), "FakeSetup", "ExitMs", "60000");
+    OwnedProcess guarded, open;
+    ASSERT_TRUE(guarded.Start(dir / name, name, dir.path(), true));  // listed first
+    ASSERT_TRUE(open.Start(dir / name, name, dir.path()));
+    ASSERT_TRUE(WaitFor([&] { return CountProcesses(name) == 2; }));
+    ASSERT_EQ(NULL, OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, guarded.id()));
+
+    // The NT walk cannot read its path, so there it never matches the name.
+    EXPECT_EQ(static_cast<int>(open.id()), GetProcessId_Varnet(name.c_str()));
+
+    EXPECT_EQ(static_cast<long>(guarded.id()), probe.Run("kill " + name).result);
+    EXPECT_TRUE(open.WaitExit(5000));
+    EXPECT_FALSE(guarded.WaitExit(0));
+    EXPECT_EQ(0, GetProcessId_Varnet(name.c_str()));
 }
