@@ -8,9 +8,11 @@ namespace {
 const size_t kLineChunk = 64 * 1024;
 }
 
+// Shares reading and writing as the C runtime's fopen does: a source that
+// another program keeps open for writing can still be read.
 win::File OpenForRead(const std::string& path) {
-    return win::File(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, NULL));
+    return win::File(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL));
 }
 
 bool IsReadOnly(HANDLE file) {
@@ -20,6 +22,8 @@ bool IsReadOnly(HANDLE file) {
 }
 
 win::File CreateForWrite(const std::string& path) {
+    // Not shared: a target that is open elsewhere, the source of this very
+    // copy included, is refused instead of being emptied under its reader.
     win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL));
     if (!f) return f;

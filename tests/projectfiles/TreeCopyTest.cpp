@@ -304,6 +304,44 @@ TEST(CopyBinaryFile, UnreadableSourceOrReadOnlyTargetChangesNothing) {
     EXPECT_EQ("old", ReadFile(target / "ro.ini"));
 }
 
+// A source another program keeps open for writing is still read; a file
+// placed onto itself (source and target folder the same) is refused, not
+// emptied.
+TEST(InstallFile, FilesOpenElsewhere) {
+    struct Case {
+        const char* name;
+        bool sameFolder;
+        int result;
+        const char* stored;  // content of the target afterwards
+    } cases[] = {
+        {"log.bin", false, 1, "line 1\r\n"},
+        {"log.ini", false, 1, "line 1\r\n"},
+        {"self.bin", true, 0, "line 1\r\n"},
+        {"self.ini", true, 0, "line 1\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir medium("shared-medium"), target("shared-target");
+        WriteFile(medium / c.name, "line 1\r\n");
+        const std::string dest = c.sameFolder ? medium.path() : target.path();
+        JobFixture f(medium.path(), dest, PhaseProjectFiles);
+        int result;
+        if (c.sameFolder) {
+            result = f.job.InstallFile(c.name, dest, medium.path());
+        } else {
+            // Held open the way a program appending to its log holds it.
+            win::File writer(CreateFileA((medium / c.name).c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0,
+                                         NULL));
+            ASSERT_TRUE(writer.valid());
+            result = f.job.InstallFile(c.name, dest, medium.path());
+        }
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(c.stored, ReadFile(dest + "\\" + c.name));
+        EXPECT_EQ("line 1\r\n", ReadFile(medium / c.name));
+    }
+}
+
 // A tree with a read-only target file and an empty file: the walk goes on
 // past the file it cannot write.
 TEST(TreeCopy, WalkGoesOnPastAFileItCannotWrite) {
