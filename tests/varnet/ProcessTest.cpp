@@ -293,16 +293,17 @@ TEST(StartProcessCommand, NameAlreadyRunningStartsNothingWhereverTheCopyLives) {
 
     struct Attempt {
         std::string fileName;
-        std::string folder;
+        const char* folder;
     } attempts[] = {
-        {running.name, running.dir.path()},
-        {running.name, other.path()},
-        {upper, other.path()},
-        {running.name, empty.path()},
+        {running.name, running.dir.path().c_str()},
+        {running.name, other.path().c_str()},
+        {upper, other.path().c_str()},
+        {running.name, empty.path().c_str()},
+        {running.name, NULL},  // the running check comes first
     };
     for (const Attempt& a : attempts) {
-        SCOPED_TRACE(a.fileName + " in " + a.folder);
-        EXPECT_EQ(1, StartProcessCommand(a.fileName.c_str(), a.folder.c_str(), line));
+        SCOPED_TRACE(a.fileName + " in " + (a.folder ? a.folder : "(null)"));
+        EXPECT_EQ(1, StartProcessCommand(a.fileName.c_str(), a.folder, line));
         EXPECT_EQ(1, CountProcesses(running.name));
     }
     Sleep(300);
@@ -522,4 +523,25 @@ TEST(KillProcess, PassesOverAProcessItCannotOpenAndStillEndsTheOthers) {
     EXPECT_TRUE(open.WaitExit(5000));
     EXPECT_FALSE(guarded.WaitExit(0));
     EXPECT_EQ(0, GetProcessId_Varnet(name.c_str()));
+}
+
+TEST(ProcessEnumerators, WithoutOneNothingCountsAsRunning) {
+    // Win32s has no way to list processes: a running program is not found,
+    // so a start is not held back and a kill ends nothing.
+    ProbeUnder probe("win31");
+    RunningSetup setup("W31");
+    ASSERT_TRUE(WaitFor([&] { return CountProcesses(setup.name) == 1; }));
+    ProbeResult found = probe.Run("pid " + setup.name);
+    ASSERT_EQ(VARNET_PLATFORM_WIN32S, found.platform);
+    EXPECT_EQ(0, found.result);
+
+    TempDir other("W31");
+    ASSERT_TRUE(CopyFakeSetup(other.path(), setup.name));
+    SetFakeSetupOption(other.path(), "FakeSetup", "Record", "record.txt");
+    EXPECT_EQ(1, probe.Run("start " + setup.name + " \"" + other.path() + "\"").result);
+    EXPECT_TRUE(WaitFor([&] { return FileExists(other / "record.txt"); }));
+    probe.Run("kill " + setup.name);
+    EXPECT_FALSE(setup.process.WaitExit(500));
+    KillProcess(setup.name.c_str());
+    EXPECT_TRUE(setup.process.WaitExit(5000));
 }
