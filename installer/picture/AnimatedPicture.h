@@ -34,7 +34,8 @@ public:
     // not valid or another picture already owns it.
     BOOL Attach(HWND control);
     BOOL SubclassDlgItem(int id, HWND dialog) { return Attach(GetDlgItem(dialog, id)); }
-    // Gives the control back its own window procedure (no stop, no unload).
+    // Gives the control back its own window procedure; a running animation
+    // is stopped first (it repaints that window), the picture stays loaded.
     void Detach();
     HWND GetSafeHwnd() const { return hwnd_; }
 

@@ -40,11 +40,11 @@ private:
     HGLOBAL h_;
 };
 
-// A hidden static control of its own for the picture to take over.
+// A static control of its own (hidden unless asked) for the picture to take over.
 class Control {
 public:
-    Control()
-        : hwnd_(CreateWindowExA(0, "STATIC", kvttest::UniqueName("picture").c_str(), WS_POPUP,
+    explicit Control(DWORD style = WS_POPUP)
+        : hwnd_(CreateWindowExA(0, "STATIC", kvttest::UniqueName("picture").c_str(), style,
                                 10, 20, 5, 5, NULL, NULL, GetModuleHandleA(NULL), NULL)) {}
     ~Control() {
         if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
@@ -104,6 +104,26 @@ bool WaitForPixel(AnimatedPicture& picture, int x, int y, COLORREF colour, DWORD
     const DWORD start = GetTickCount();
     do {
         if (picture.GetSurfacePixel(x, y) == colour) return true;
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+    return false;
+}
+
+// A pixel as the control shows it, after this thread has handled its
+// pending messages (the paint among them).
+COLORREF PaintedPixel(HWND hwnd, int x, int y) {
+    MSG msg;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    HDC dc = GetDC(hwnd);
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(hwnd, dc);
+    return colour;
+}
+
+bool WaitForPaintedPixel(HWND hwnd, int x, int y, COLORREF colour, DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        if (PaintedPixel(hwnd, x, y) == colour) return true;
         Sleep(5);
     } while (GetTickCount() - start < ms);
     return false;
@@ -281,6 +301,35 @@ TEST(AnimatedPictureThread, FramesAreDrawnAndDisposedInTurn) {
             ASSERT_EQ(picture.GetSurfacePixel(x, y), GetPixel(dc.get(), x, y)) << x << "," << y;
 }
 
+TEST(AnimatedPicturePaint, DrawingRequestsARepaintThatShowsTheSurface) {
+    // Pixel (1, 1) of a shown control: first the prepared surface, then what
+    // each Draw or frame puts there. Only the repaints that Draw and the
+    // animation thread request bring a change to the screen.
+    struct Case {
+        const char* name;
+        Bytes data;
+        std::vector<COLORREF> shown;
+    } cases[] = {
+        {"BMP drawn once", SolidBmp(12, 10, kGreen), {kGreen}},
+        {"one-image GIF drawn once", OneImageGif(), {kBlue}},
+        {"animation: frame by frame, round after round", TwoImageGif(), {kRed, kGreen, kRed, kGreen}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Control control(WS_POPUP | WS_VISIBLE);
+        AnimatedPicture picture;
+        ASSERT_TRUE(picture.Attach(control.get()));
+        Memory memory(c.data);
+        ASSERT_TRUE(picture.Load(memory.get(), DWORD(c.data.size())));
+        UpdateWindow(control.get());
+        EXPECT_EQ(MenuColour(), PaintedPixel(control.get(), 1, 1));
+        picture.Draw();
+        for (COLORREF colour : c.shown)
+            EXPECT_TRUE(WaitForPaintedPixel(control.get(), 1, 1, colour, 3000))
+                << std::hex << colour << " " << PaintedPixel(control.get(), 1, 1);
+    }
+}
+
 TEST(AnimatedPictureThread, StopAndDrawAgain) {
     const Bytes gif = TwoImageGif();
     Control control;
@@ -314,6 +363,17 @@ TEST(AnimatedPictureThread, StopAndDrawAgain) {
     start = GetTickCount();
     while (picture.GetFramesShown() == shown && GetTickCount() - start < 5000) Sleep(10);
     EXPECT_GT(picture.GetFramesShown(), shown);
+
+    // Loading another picture ends the animation before its frames go.
+    const Bytes still = OneImageGif();
+    Memory stillMemory(still);
+    ASSERT_TRUE(picture.Load(stillMemory.get(), DWORD(still.size())));
+    EXPECT_FALSE(picture.IsAnimating());
+    const long settled = picture.GetFramesShown();
+    EXPECT_TRUE(picture.Draw());
+    Sleep(300);
+    EXPECT_EQ(settled, picture.GetFramesShown());
+    EXPECT_EQ(kBlue, picture.GetSurfacePixel(1, 1));
 }
 
 TEST(AnimatedPictureThread, DestroyingTheControlStopsTheAnimation) {
