@@ -113,39 +113,40 @@ extern "C" unsigned long long fGetDriveInfo(char const* root, unsigned long long
     return freeBytes;
 }
 
-extern "C" char* fGetRegistryEntry(HKEY root, char const* subKey, char const* valueName) {
-    if (!subKey) return NULL;
+namespace {
+
+// Reads a value of root\subKey into data (size: room in, length out). The
+// key is opened with full access, as the installer's settings are. With a
+// null value name it only proves that the key exists, and subKey is copied
+// into the shared path buffer.
+bool ReadValue(HKEY root, const char* subKey, const char* valueName, void* data, DWORD* size) {
+    if (!subKey) return false;
     win::RegKey key;
     if (RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, key.receive()) != ERROR_SUCCESS)
-        return NULL;
+        return false;
     if (!valueName) {
         varnet::CopyText(g_pathBuffer, subKey, kPathBufferSize);
-        return g_pathBuffer;
+        return true;
     }
+    return RegQueryValueExA(key.get(), valueName, NULL, NULL, static_cast<BYTE*>(data), size) ==
+           ERROR_SUCCESS;
+}
+
+}  // namespace
+
+extern "C" char* fGetRegistryEntry(HKEY root, char const* subKey, char const* valueName) {
     DWORD size = kPathBufferSize - 1;
-    if (RegQueryValueExA(key.get(), valueName, NULL, NULL,
-                         reinterpret_cast<BYTE*>(g_pathBuffer), &size) != ERROR_SUCCESS)
-        return NULL;
+    if (!ReadValue(root, subKey, valueName, g_pathBuffer, &size)) return NULL;
     // Data stored without its terminator must not run past the buffer.
-    g_pathBuffer[size] = '\0';
+    if (valueName) g_pathBuffer[size] = '\0';
     return g_pathBuffer;
 }
 
 extern "C" DWORD* fGetRegistryValue(HKEY root, char const* subKey, char const* valueName) {
-    if (!subKey) return NULL;
-    win::RegKey key;
-    if (RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, key.receive()) != ERROR_SUCCESS)
-        return NULL;
-    if (!valueName) {
-        varnet::CopyText(g_pathBuffer, subKey, kPathBufferSize);
-        return &g_registryNumber;
-    }
     DWORD number = 0;  // shorter data leaves the high bytes zero
     DWORD size = sizeof number;
-    if (RegQueryValueExA(key.get(), valueName, NULL, NULL,
-                         reinterpret_cast<BYTE*>(&number), &size) != ERROR_SUCCESS)
-        return NULL;
-    g_registryNumber = number;
+    if (!ReadValue(root, subKey, valueName, &number, &size)) return NULL;
+    if (valueName) g_registryNumber = number;
     return &g_registryNumber;
 }
 
