@@ -3,6 +3,8 @@
 #include "MainDlg.h"
 #include "resource.h"
 
+const char kWindowTitle[] = "Tarvo Kinetics Kitbay Setup";
+
 namespace {
 // Posted from the initialisation so the main dialog runs once the backdrop
 // has been set up and shown.
@@ -32,6 +34,7 @@ void PaintGradient(HDC dc, const RECT& rect) {
 CBackdropDlg::CBackdropDlg() : CDialog(IDD_BACKDROP) {}
 
 BOOL CBackdropDlg::OnInitDialog() {
+    SetWindowTextA(hwnd(), kWindowTitle);
     WINDOWPLACEMENT wp;
     ZeroMemory(&wp, sizeof wp);
     wp.length = sizeof wp;

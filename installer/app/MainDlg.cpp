@@ -1,6 +1,7 @@
 #include "MainDlg.h"
 
 #include "AppState.h"
+#include "Backdrop.h"
 #include "Settings.h"
 #include "Texts.h"
 #include "Varnet01.h"
@@ -13,6 +14,7 @@ CMainDlg::~CMainDlg() = default;
 const char* CMainDlg::Text(int textId) const { return DialogText(textId, language_); }
 
 BOOL CMainDlg::OnInitDialog() {
+    SetWindowTextA(hwnd(), kWindowTitle);
     restartNeeded = 0;
     language_ = 0;
     if (!LoadCatalogue()) return TRUE;
