@@ -5,6 +5,12 @@
 namespace {
 const char kControlProp[] = "KVTControl";
 const char kDialogProp[] = "KVTDialog";
+
+BOOL CALLBACK CollectControl(HWND child, LPARAM lp) {
+    if (CControl* c = CControl::FromHandle(child))
+        reinterpret_cast<std::vector<CControl*>*>(lp)->push_back(c);
+    return TRUE;
+}
 }  // namespace
 
 // ---- CControl ----
@@ -29,6 +35,11 @@ bool CControl::Create(CDialog& parent, const char* className, const char* text, 
 }
 
 bool CControl::OnReflectedCommand(WORD) { return false; }
+
+void CControl::Detach() {
+    if (hwnd_) RemovePropA(hwnd_, kControlProp);
+    hwnd_ = NULL;
+}
 
 CControl* CControl::FromHandle(HWND hwnd) {
     return hwnd ? static_cast<CControl*>(GetPropA(hwnd, kControlProp)) : nullptr;
@@ -58,6 +69,7 @@ std::string CDialog::ItemText(int id) const { return WindowText(Item(id)); }
 void CDialog::SetItemText(int id, const char* text) const { SetDlgItemTextA(hwnd_, id, text); }
 
 void CDialog::CentreOverOwner() const {
+    if (IsZoomed(hwnd_)) return;  // a maximised window stays where it is
     RECT area;
     HWND owner = GetWindow(hwnd_, GW_OWNER);
     if (owner && IsWindowVisible(owner) && !IsIconic(owner))
@@ -95,6 +107,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     }
     if (!self) return FALSE;
     INT_PTR r = self->Dispatch(msg, wp, lp);
+    if (msg == WM_DESTROY) {
+        // Control objects may outlive their windows (they belong to the
+        // dialog object); a window handle must not be used once it is gone.
+        std::vector<CControl*> controls;
+        EnumChildWindows(hwnd, CollectControl, reinterpret_cast<LPARAM>(&controls));
+        for (CControl* c : controls) c->Detach();
+    }
     if (msg == WM_NCDESTROY) {
         RemovePropA(hwnd, kDialogProp);
         self->hwnd_ = NULL;

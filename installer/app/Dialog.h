@@ -31,6 +31,10 @@ public:
     static CControl* FromHandle(HWND hwnd);
 
 private:
+    friend class CDialog;
+    // The window is going with its dialog: forget it.
+    void Detach();
+
     HWND hwnd_ = NULL;
 };
 

@@ -33,7 +33,7 @@ bool ReadTool(const std::string& body, ToolRecord& rec, int family = 3) {
 
 }  // namespace
 
-TEST(ToolSection, DefaultsOfAnEmptySection) {
+TEST(AppToolSection, DefaultsOfAnEmptySection) {
     ToolRecord rec;
     EXPECT_TRUE(ReadTool("", rec));
     EXPECT_EQ("?", rec.name);
@@ -51,7 +51,7 @@ TEST(ToolSection, DefaultsOfAnEmptySection) {
     EXPECT_EQ(1, rec.copyFiles);
 }
 
-TEST(ToolSection, ValuesAreReadWithTheirRules) {
+TEST(AppToolSection, ValuesAreReadWithTheirRules) {
     struct Case {
         const char* body;
         const char* what;
@@ -105,7 +105,7 @@ TEST(ToolSection, ValuesAreReadWithTheirRules) {
     }
 }
 
-TEST(ToolSection, OnlyTheRunningFamilysKeyWithdraws) {
+TEST(AppToolSection, OnlyTheRunningFamilysKeyWithdraws) {
     struct Case {
         const char* body;
         bool offered95, offered98, offeredNT;
@@ -126,7 +126,7 @@ TEST(ToolSection, OnlyTheRunningFamilysKeyWithdraws) {
     }
 }
 
-TEST(SlotLayout, RowsColumnsAndWidths) {
+TEST(AppSlotLayout, RowsColumnsAndWidths) {
     struct Box {
         int index;
         RECT rect;
@@ -190,7 +190,7 @@ TEST(SlotLayout, RowsColumnsAndWidths) {
     }
 }
 
-TEST(Texts, GermanUmlautsAreCodePage1252) {
+TEST(AppTexts, GermanUmlautsAreCodePage1252) {
     EXPECT_STREQ("Alles ausw\xE4hlen", DialogText(TXT_SELECT_ALL, 1));
     EXPECT_STREQ("Auswahl l\xF6schen", DialogText(TXT_UNSELECT_ALL, 1));
     EXPECT_STREQ("Unselect all", DialogText(TXT_UNSELECT_ALL, 0));
@@ -239,7 +239,7 @@ std::vector<int> GradientRows(int height, int top = 0) {
 
 }  // namespace
 
-TEST(Backdrop, GradientRunsFromBlueToBlackIn256Bands) {
+TEST(AppBackdrop, GradientRunsFromBlueToBlackIn256Bands) {
     struct Case {
         int height, top;
         std::vector<std::pair<int, int>> rowBlue;  // row within the rect, expected blue

@@ -87,7 +87,7 @@ private:
 
 // ---- Catalogue ----
 
-TEST(Catalogue, ToolsFromConsecutiveKeysWithCaptionsIdsAndStates) {
+TEST(AppCatalogue, ToolsFromConsecutiveKeysWithCaptionsIdsAndStates) {
     // Key 4 is missing, so tool 5 is never read; "Beta  ,7" names [Beta];
     // [Nameless] has no Name.
     AppRun run(
@@ -123,7 +123,7 @@ TEST(Catalogue, ToolsFromConsecutiveKeysWithCaptionsIdsAndStates) {
     run.Exit();
 }
 
-TEST(Catalogue, SlotsFillOneColumnThenTheSecondWithHalfWidthBeyond16Tools) {
+TEST(AppCatalogue, SlotsFillOneColumnThenTheSecondWithHalfWidthBeyond16Tools) {
     struct Case {
         int count;
         std::vector<int> withdrawn;  // 1-based tool numbers with WinNT=0
@@ -183,7 +183,7 @@ TEST(Catalogue, SlotsFillOneColumnThenTheSecondWithHalfWidthBeyond16Tools) {
     }
 }
 
-TEST(Catalogue, UnloadableIniShowsItsMessageAndEndsLikeExit) {
+TEST(AppCatalogue, UnloadableIniShowsItsMessageAndEndsLikeExit) {
     std::string tooMany = ToolsIni(33);
     std::string exactly32 = ToolsIni(32);
     struct Case {
@@ -218,7 +218,7 @@ TEST(Catalogue, UnloadableIniShowsItsMessageAndEndsLikeExit) {
     run.Exit();
 }
 
-TEST(Catalogue, SelectDefaultsToSelectall) {
+TEST(AppCatalogue, SelectDefaultsToSelectall) {
     struct Case {
         const char* selectAll;
         const char* select;  // null: no Select key
@@ -250,7 +250,7 @@ TEST(Catalogue, SelectDefaultsToSelectall) {
     }
 }
 
-TEST(Catalogue, ClicksToggleToolsAndInstallFollowsTheSelection) {
+TEST(AppCatalogue, ClicksToggleToolsAndInstallFollowsTheSelection) {
     // Tool 3 is withdrawn on this (NT) family.
     AppRun run(ToolsIni(3, "", {"", "", "WinNT=0\r\n"}));
     ASSERT_TRUE(run.Dialog() != NULL);
@@ -289,7 +289,7 @@ TEST(Catalogue, ClicksToggleToolsAndInstallFollowsTheSelection) {
     run.Exit();
 }
 
-TEST(Catalogue, SelectAllStaysDisabledWhenNoToolIsOffered) {
+TEST(AppCatalogue, SelectAllStaysDisabledWhenNoToolIsOffered) {
     AppRun run(ToolsIni(2, "Selectall=1\r\n", {"WinNT=0\r\n", "WinNT=0\r\n"}));
     ASSERT_TRUE(run.Dialog() != NULL);
     EXPECT_FALSE(run.Enabled(kSelectAll));
@@ -302,7 +302,7 @@ TEST(Catalogue, SelectAllStaysDisabledWhenNoToolIsOffered) {
     run.Exit();
 }
 
-TEST(Catalogue, EscapeEndsTheProgram) {
+TEST(AppCatalogue, EscapeEndsTheProgram) {
     AppRun run(ToolsIni(1));
     ASSERT_TRUE(run.Dialog() != NULL);
     ASSERT_TRUE(apptest::PressCommand(run.Dialog(), IDCANCEL));
@@ -348,7 +348,7 @@ void ExpectLanguage(AppRun& run, int language, bool selectAll) {
 
 }  // namespace
 
-TEST(Language, EveryControlTextInBothLanguages) {
+TEST(AppLanguage, EveryControlTextInBothLanguages) {
     AppRun run(ToolsIni(2));
     ASSERT_TRUE(run.Dialog() != NULL);
     ExpectLanguage(run, 0, false);
@@ -364,7 +364,7 @@ TEST(Language, EveryControlTextInBothLanguages) {
     run.Exit();
 }
 
-TEST(Language, InitialLanguageFromConfig) {
+TEST(AppLanguage, InitialLanguageFromConfig) {
     struct Case {
         const char* config;
         int language;
@@ -382,7 +382,7 @@ TEST(Language, InitialLanguageFromConfig) {
 
 // ---- Project field and settings ----
 
-TEST(Project, FieldFollowsProjectAndProjectEdit) {
+TEST(AppProject, FieldFollowsProjectAndProjectEdit) {
     struct Case {
         const char* config;
         const char* text;
@@ -431,7 +431,7 @@ std::vector<std::string> FixedDrives() {
 
 }  // namespace
 
-TEST(Settings, StoredValuesRestoredAtStart) {
+TEST(AppSettings, StoredValuesRestoredAtStart) {
     std::vector<std::string> drives = FixedDrives();
     ASSERT_FALSE(drives.empty());
     const std::string last = drives.back();
@@ -452,7 +452,7 @@ TEST(Settings, StoredValuesRestoredAtStart) {
     run.Exit();
 }
 
-TEST(Settings, FallBacksAtStart) {
+TEST(AppSettings, FallBacksAtStart) {
     std::vector<std::string> drives = FixedDrives();
     ASSERT_FALSE(drives.empty());
     struct Case {
@@ -484,7 +484,7 @@ TEST(Settings, FallBacksAtStart) {
     }
 }
 
-TEST(Settings, ProjectChangeReloadsDriveNameAndCompanyButNotLanguage) {
+TEST(AppSettings, ProjectChangeReloadsDriveNameAndCompanyButNotLanguage) {
     std::vector<std::string> drives = FixedDrives();
     if (drives.size() < 2) GTEST_SKIP() << "needs two fixed disks";
     const std::string last = drives.back();
@@ -520,7 +520,7 @@ TEST(Settings, ProjectChangeReloadsDriveNameAndCompanyButNotLanguage) {
 
 // ---- Windows families ----
 
-TEST(WindowsFamily, ToolsOfferedUnderWin95Win98AndNT4) {
+TEST(AppWindowsFamily, ToolsOfferedUnderWin95Win98AndNT4) {
     const std::string ini = ToolsIni(4, "Selectall=1\r\n",
                                      {"", "Win95=0\r\n", "Win98=0\r\n", "WinNT=0\r\n"});
     struct Case {
