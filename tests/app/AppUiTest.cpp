@@ -302,14 +302,25 @@ TEST(AppCatalogue, SelectAllStaysDisabledWhenNoToolIsOffered) {
     run.Exit();
 }
 
-TEST(AppCatalogue, EscapeEndsTheProgram) {
-    AppRun run(ToolsIni(1));
-    ASSERT_TRUE(run.Dialog() != NULL);
-    ASSERT_TRUE(apptest::PressCommand(run.Dialog(), IDCANCEL));
-    DWORD code = 1234;
-    ASSERT_TRUE(run.app().WaitExit(20000, &code));
-    EXPECT_EQ(0u, code);
-    EXPECT_TRUE(apptest::TopWindows(run.app().pid()).empty());
+TEST(AppCatalogue, EscapeAndClosingEndTheProgram) {
+    struct Case {
+        const char* what;
+        UINT msg;
+        WPARAM wp;
+    };
+    const Case cases[] = {
+        {"Escape", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
+        {"closing", WM_CLOSE, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppRun run(ToolsIni(1));
+        ASSERT_TRUE(run.Dialog() != NULL);
+        ASSERT_TRUE(PostMessageA(run.Dialog(), c.msg, c.wp, 0));
+        DWORD code = 1234;
+        ASSERT_TRUE(run.app().WaitExit(20000, &code));
+        EXPECT_EQ(0u, code);
+    }
 }
 
 // ---- Language ----
