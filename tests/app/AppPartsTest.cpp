@@ -11,6 +11,8 @@
 
 #include "Backdrop.h"
 #include "Catalogue.h"
+#include "MainDlg.h"
+#include "Settings.h"
 #include "TestSupport.h"
 #include "Texts.h"
 #include "Varnet01.h"
@@ -263,4 +265,81 @@ TEST(AppBackdrop, GradientRunsFromBlueToBlackIn256Bands) {
         }
         for (const auto& rb : c.rowBlue) EXPECT_EQ(rb.second, rows[rb.first]) << "row " << rb.first;
     }
+}
+
+namespace {
+
+// The main dialog run modally on a thread of its own, in a medium folder
+// whose INI is named after this test program.
+class InProcessDialog {
+public:
+    explicit InProcessDialog(const std::string& iniText) : medium_("inproc") {
+        char exe[MAX_PATH];
+        GetModuleFileNameA(NULL, exe, sizeof exe);
+        std::string name = exe;
+        name = name.substr(name.find_last_of('\\') + 1);
+        name = name.substr(0, name.find('.'));
+        kvttest::WriteFile(medium_ / (name + ".ini"), iniText);
+        GetCurrentDirectoryA(sizeof oldCwd_, oldCwd_);
+        SetCurrentDirectoryA(medium_.path().c_str());
+        thread_ = CreateThread(NULL, 0, Run, this, 0, NULL);
+    }
+    ~InProcessDialog() {
+        if (dialog_.hwnd()) PostMessageA(dialog_.hwnd(), WM_COMMAND, IDCANCEL, 0);
+        WaitForSingleObject(thread_, 10000);
+        CloseHandle(thread_);
+        SetCurrentDirectoryA(oldCwd_);
+    }
+    CMainDlg& dialog() { return dialog_; }
+    bool WaitShown() {
+        for (int i = 0; i < 200; ++i) {
+            if (dialog_.hwnd() && IsWindowVisible(dialog_.hwnd())) return true;
+            Sleep(50);
+        }
+        return false;
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        static_cast<InProcessDialog*>(self)->dialog_.DoModal(NULL);
+        return 0;
+    }
+    TempDir medium_;
+    char oldCwd_[MAX_PATH] = "";
+    CMainDlg dialog_;
+    HANDLE thread_ = NULL;
+};
+
+}  // namespace
+
+TEST(AppSettings, StoreWritesTheFieldsAsShown) {
+    kvttest::ScratchKey key("store", HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarvo Kinetics");
+    const std::string project = key.path().substr(key.path().rfind('\\') + 1);
+    InProcessDialog run("[Config]\r\n1=T\r\nProject=" + project + "\r\n[T]\r\nName=T\r\n");
+    ASSERT_TRUE(run.WaitShown());
+    HWND dlg = run.dialog().hwnd();
+    SetDlgItemTextA(dlg, 1012, "Ann Example");
+    SetDlgItemTextA(dlg, 1013, "Example Works");
+    SetDlgItemTextA(dlg, 1007, "x:\\typed");  // typed, not from the list
+    SendDlgItemMessageA(dlg, 1004, BM_CLICK, 0, 0);
+    run.dialog().StoreCurrentSettings();
+
+    EXPECT_EQ("Ann Example", ReadSettingString(SettingsKey(project), "Name"));
+    EXPECT_EQ("Example Works", ReadSettingString(SettingsKey(project), "Company"));
+    EXPECT_EQ("x:\\typed", ReadSettingString(SettingsKey(project), "Drive"));
+    DWORD type = 0, language = 99, size = sizeof language;
+    win::RegKey k;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, SettingsKey(project).c_str(), 0,
+                                           KEY_READ, k.receive()));
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(k.get(), "Language", NULL, &type,
+                                              reinterpret_cast<BYTE*>(&language), &size));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+    EXPECT_EQ(1u, language);
+
+    // An emptied project field names no key: nothing is written.
+    SetDlgItemTextA(dlg, 1011, "");
+    SetDlgItemTextA(dlg, 1012, "Other Name");
+    run.dialog().StoreCurrentSettings();
+    EXPECT_EQ("Ann Example", ReadSettingString(SettingsKey(project), "Name"));
+    EXPECT_EQ("", ReadSettingString("SOFTWARE\\Tarvo Kinetics", "Name"));
 }
