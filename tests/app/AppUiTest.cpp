@@ -323,6 +323,137 @@ TEST(AppCatalogue, EscapeAndClosingEndTheProgram) {
     }
 }
 
+// ---- The main dialog's template ----
+
+namespace {
+
+INT_PTR CALLBACK InertDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Dialog units of the main dialog in pixels. MapDialogRect works only on a
+// dialog of one's own process: a hidden copy of the template (linked into
+// this test) has the same font and so the same units.
+class DialogUnits {
+public:
+    DialogUnits()
+        : copy_(CreateDialogParamA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(102), NULL,
+                                   InertDialog, 0)) {}
+    ~DialogUnits() {
+        if (copy_) DestroyWindow(copy_);
+    }
+    bool valid() const { return copy_ != NULL; }
+    RECT Map(int left, int top, int width, int height) const {
+        RECT r = {left, top, left + width, top + height};
+        MapDialogRect(copy_, &r);
+        return r;
+    }
+
+private:
+    HWND copy_;
+};
+
+}  // namespace
+
+TEST(AppMainDialog, ControlsSitWhereTheLayoutPutsThem) {
+    AppRun run(ToolsIni(1, "Project=Fixed\r\n"));
+    HWND dlg = run.Dialog();
+    ASSERT_TRUE(dlg != NULL);
+    DialogUnits units;
+    ASSERT_TRUE(units.valid());
+    struct Control {
+        int id;
+        RECT dlu;  // left, top, width, height in dialog units
+        const char* cls;
+        LONG styleBits;  // must all be set
+    };
+    const Control controls[] = {
+        {1014, {7, 43, 138, 27}, "Button", BS_GROUPBOX},
+        // (A radio button keeps WS_TABSTOP only while it is checked.)
+        {1003, {17, 55, 65, 10}, "Button", BS_RADIOBUTTON | WS_GROUP},
+        {1004, {81, 55, 57, 10}, "Button", BS_RADIOBUTTON | WS_GROUP},
+        {1015, {8, 75, 49, 35}, "Button", BS_GROUPBOX},
+        {1016, {66, 75, 79, 35}, "Button", BS_GROUPBOX},
+        {1011, {72, 90, 66, 12}, "Edit", ES_AUTOHSCROLL},
+        {1017, {7, 115, 138, 76}, "Button", BS_GROUPBOX},
+        {1019, {13, 125, 73, 10}, "Static", 0},
+        {1012, {13, 137, 125, 12}, "Edit", ES_AUTOHSCROLL},
+        {1020, {13, 157, 84, 10}, "Static", 0},
+        {1013, {13, 169, 125, 12}, "Edit", ES_AUTOHSCROLL},
+        {1, {7, 199, 38, 14}, "Button", BS_DEFPUSHBUTTON},
+        {1000, {49, 199, 54, 14}, "Button", 0},
+        {2, {108, 199, 38, 14}, "Button", 0},
+        {1018, {151, 43, 110, 170}, "Button", BS_GROUPBOX},
+        {1023, {7, 218, 254, 12}, "Static", SS_CENTER | SS_CENTERIMAGE},
+    };
+    for (const Control& c : controls) {
+        SCOPED_TRACE(testing::Message() << "control " << c.id);
+        HWND h = GetDlgItem(dlg, c.id);
+        ASSERT_TRUE(h != NULL);
+        // Origin and size are converted separately, as the dialog manager does.
+        const RECT at = units.Map(c.dlu.left, c.dlu.top, 0, 0);
+        const RECT size = units.Map(0, 0, c.dlu.right, c.dlu.bottom);
+        const RECT r = run.ItemRect(c.id);
+        EXPECT_EQ(at.left, r.left);
+        EXPECT_EQ(at.top, r.top);
+        EXPECT_EQ(size.right, r.right - r.left);
+        EXPECT_EQ(size.bottom, r.bottom - r.top);
+        char cls[32] = "";
+        GetClassNameA(h, cls, sizeof cls);
+        EXPECT_STREQ(c.cls, cls);
+        LONG style = GetWindowLongA(h, GWL_STYLE);
+        if (c.cls == std::string("Button")) {
+            EXPECT_EQ(c.styleBits & BS_TYPEMASK, style & BS_TYPEMASK);
+        } else if (c.cls == std::string("Static")) {
+            EXPECT_EQ(c.styleBits & SS_TYPEMASK, style & SS_TYPEMASK);
+        }
+        EXPECT_EQ(c.styleBits & ~0x1FL, style & c.styleBits & ~0x1FL);
+        if (c.cls == std::string("Edit")) {
+            // A bordered edit gets the sunken 3-D edge instead of the line.
+            EXPECT_TRUE((style & WS_BORDER) || (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+        }
+    }
+    // The drive list is an editable, sorted drop-down list.
+    LONG combo = GetWindowLongA(run.Item(kDrive), GWL_STYLE);
+    EXPECT_EQ(CBS_DROPDOWN, combo & 3);
+    EXPECT_TRUE(combo & CBS_SORT);
+    const RECT driveAt = units.Map(13, 89, 0, 0);
+    EXPECT_EQ(driveAt.left, run.ItemRect(kDrive).left);
+    EXPECT_EQ(driveAt.top, run.ItemRect(kDrive).top);
+
+    // A dialog of 270 x 258 units without a caption bar, with a task-bar button.
+    RECT client;
+    GetClientRect(dlg, &client);
+    const RECT size = units.Map(0, 0, 270, 258);
+    EXPECT_EQ(size.right, client.right);
+    EXPECT_EQ(size.bottom, client.bottom);
+    EXPECT_FALSE((GetWindowLongA(dlg, GWL_STYLE) & WS_CAPTION) == WS_CAPTION);
+    EXPECT_TRUE(GetWindowLongA(dlg, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+
+    // The banner bitmap and the product line below everything.
+    HWND banner = NULL, product = NULL;
+    for (HWND h = GetWindow(dlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(h) != -1 && GetDlgCtrlID(h) != 0xFFFF) continue;
+        if ((GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) banner = h;
+        else product = h;
+    }
+    ASSERT_TRUE(banner != NULL);
+    HBITMAP bmp = reinterpret_cast<HBITMAP>(Send(banner, STM_GETIMAGE, IMAGE_BITMAP));
+    EXPECT_TRUE(bmp != NULL);
+    RECT b;
+    GetWindowRect(banner, &b);
+    EXPECT_EQ(540, b.right - b.left);
+    EXPECT_EQ(72, b.bottom - b.top);
+    ASSERT_TRUE(product != NULL);
+    EXPECT_EQ(0u, Text(product).find("Tarvo Kinetics Kitbay V3.24\n"));
+
+    // The backdrop behind it covers the screen, is maximised and owns the dialog.
+    HWND backdrop = GetWindow(dlg, GW_OWNER);
+    ASSERT_TRUE(backdrop != NULL);
+    EXPECT_TRUE(IsZoomed(backdrop));
+    EXPECT_TRUE(IsWindowVisible(backdrop));
+    EXPECT_FALSE((GetWindowLongA(backdrop, GWL_STYLE) & WS_CAPTION) == WS_CAPTION);
+    run.Exit();
+}
+
 // ---- Language ----
 
 namespace {
