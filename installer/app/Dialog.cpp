@@ -125,8 +125,7 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_INITDIALOG: {
         BOOL focus = OnInitDialog();
-        // A handler that ended the dialog leaves nothing to place.
-        if (IsWindow(hwnd_)) CentreOverOwner();
+        CentreOverOwner();
         return focus;
     }
     case WM_COMMAND: {
