@@ -223,9 +223,13 @@ extern "C" char const* fBuildPrivateIniFileName(void) {
     size_t len = strlen(path);
     if (len == 0 || path[len - 1] != '\\') path[len++] = '\\';
 
+    // 251 characters before the extension is too long, also when the
+    // directory alone reaches it: ".ini" must still fit 254.
+    enum { kNameLimit = 251 };
+    if (len >= kNameLimit) return NULL;
     for (; *name && *name != '.' && *name != '"'; ++name) {
         path[len++] = *name;
-        if (len >= 251) return NULL;
+        if (len >= kNameLimit) return NULL;
     }
     memcpy(path + len, ".ini", 5);
     varnet::CopyText(varnet::g_pathBuffer, path, varnet::kPathBufferSize);

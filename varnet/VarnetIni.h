@@ -40,8 +40,8 @@ public:
     void PutConfigIniValue(char const* key, int value);
 
 private:
-    // Resolves `number` (negative: the default) into `section`; false when
-    // the number is invalid or there is no file to read.
+    // Resolves `number` (negative: the default) into `section`, which the
+    // current section name starts; false when the number is invalid.
     bool ResolveSection(int number, char* section);
 
     char* m_fileName;

@@ -275,12 +275,13 @@ struct ProbeResult {
     std::string winVersion;
 };
 
-ProbeResult RunProbe(const std::string& exe, const std::string& commandLine,
-                     const std::string& cwd, const std::string& outName) {
-    std::string out = cwd + "\\" + outName;
+ProbeResult RunProbe(const std::string& commandLine, const std::string& cwd,
+                     const std::string& out) {
+    std::string exe = kvttest::BinDir() + "\\IniPathProbe.exe";
     DeleteFileA(out.c_str());
     kvttest::RunResult r = kvttest::RunProgram(exe, commandLine, cwd);
     EXPECT_TRUE(r.finished);
+    EXPECT_EQ(0u, r.exitCode);
     std::string text = kvttest::ReadFile(out);
     DeleteFileA(out.c_str());
     ProbeResult p;
@@ -298,39 +299,79 @@ ProbeResult RunProbe(const std::string& exe, const std::string& commandLine,
 TEST(IniDefaultFileName, TakesProgramNameAndWorkingDirectory) {
     TempDir dir("inipath");
     std::string exe = kvttest::BinDir() + "\\IniPathProbe.exe";
+    std::string out = dir / "out.txt";
     struct Case {
         std::string commandLine;
+        const char* file;  // in the working directory
     };
     const Case cases[] = {
-        {"\"" + exe + "\" out.txt"},      // quoted full path
-        {"IniPathProbe.exe out.txt"},     // no path
-        {"\"IniPathProbe\" out.txt"},     // quoted, no extension
-        {exe + " out.txt"},               // unquoted full path
+        {"\"" + exe + "\" out.txt", "IniPathProbe.ini"},           // quoted full path
+        {"IniPathProbe.exe out.txt", "IniPathProbe.ini"},          // no path
+        {"\"IniPathProbe\" out.txt", "IniPathProbe.ini"},          // quoted, no extension
+        {exe + " out.txt", "IniPathProbe.ini"},                    // unquoted full path
+        // The last backslash of the whole command line, arguments included.
+        {"IniPathProbe.exe out.txt sub\\Other.cfg", "Other.ini"},
+        {"IniPathProbe.exe out.txt \\.", ".ini"},                  // empty name
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.commandLine);
-        ProbeResult p = RunProbe(exe, c.commandLine, dir.path(), "out.txt");
-        EXPECT_EQ(dir.path() + "\\IniPathProbe.ini", p.builtName);
+        ProbeResult p = RunProbe(c.commandLine, dir.path(), out);
+        EXPECT_EQ(dir / c.file, p.builtName);
         EXPECT_EQ(p.builtName, p.objectName);
     }
+
+    std::string rootOut = kvttest::UniqueName("probe") + ".txt";
+    ProbeResult root = RunProbe("IniPathProbe.exe " + rootOut, "C:\\", "C:\\" + rootOut);
+    EXPECT_EQ("C:\\IniPathProbe.ini", root.builtName);
 }
 
-TEST(IniDefaultFileName, DriveRootAndOverlongDirectories) {
-    std::string exe = kvttest::BinDir() + "\\IniPathProbe.exe";
-    std::string out = kvttest::UniqueName("probe") + ".txt";
-    ProbeResult root = RunProbe(exe, "IniPathProbe.exe " + out, "C:\\", out);
-    EXPECT_EQ("C:\\IniPathProbe.ini", root.builtName);
-
-    // A working directory so deep that the name would pass 250 characters.
-    TempDir dir("inilong");
-    std::string deep = dir.path();
-    while (deep.size() + 1 < 244)
-        deep += "\\" + std::string(std::min<size_t>(40, 244 - deep.size() - 1), 'd');
+// A folder below `base` whose path is exactly `length` characters long.
+std::string FolderOfLength(const std::string& base, size_t length) {
+    std::string deep = base;
+    while (deep.size() < length) {
+        size_t part = std::min<size_t>(40, length - deep.size() - 1);
+        if (length - deep.size() - 1 - part == 1) --part;  // no one-character tail
+        deep += "\\" + std::string(part, 'd');
+    }
     kvttest::MakeDirs(deep);
-    ASSERT_TRUE(kvttest::DirExists(deep));
-    ProbeResult longer = RunProbe(exe, "IniPathProbe.exe o.txt", deep, "o.txt");
-    EXPECT_EQ("(null)", longer.builtName);
-    EXPECT_EQ("", longer.objectName);  // every read then gives its default
+    return deep;
+}
+
+TEST(IniDefaultFileName, NamesPastTheLimitCannotBeBuilt) {
+    TempDir dir("inilong");
+    std::string out = dir / "o.txt";
+    // 251 characters before ".ini" is too long: the directory, its backslash
+    // and the program name must stay within 250.
+    // The name follows the last backslash of the command line, so the
+    // output file (a path) comes before it.
+    struct Case {
+        size_t folderLength;
+        const char* tail;
+        const char* file;  // null: no name
+    };
+    const Case cases[] = {
+        {237, "\\IniPathProbe", "IniPathProbe.ini"},  // 250 + ".ini"
+        {238, "\\IniPathProbe", nullptr},
+        {246, "\\.", ".ini"},
+        {250, "\\.", nullptr},                        // the folder alone reaches it
+        {254, "\\.", nullptr},
+    };
+    ASSERT_LT(dir.path().size() + 2, 237u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folderLength);
+        std::string deep = FolderOfLength(dir.path(), c.folderLength);
+        ASSERT_EQ(c.folderLength, deep.size());
+        ASSERT_TRUE(kvttest::DirExists(deep));
+        std::string commandLine = "IniPathProbe.exe \"" + out + "\" " + c.tail;
+        ProbeResult p = RunProbe(commandLine, deep, out);
+        if (c.file) {
+            EXPECT_EQ(deep + "\\" + c.file, p.builtName);
+            EXPECT_EQ(p.builtName, p.objectName);
+        } else {
+            EXPECT_EQ("(null)", p.builtName);
+            EXPECT_EQ("", p.objectName);  // every read then gives its default
+        }
+    }
 }
 
 }  // namespace
