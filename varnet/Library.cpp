@@ -18,7 +18,8 @@ void CopyText(char* dst, const char* src, size_t size) {
 
 }  // namespace varnet
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) varnet::g_module = instance;
+// Every notification records the handle again; none of them fails.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
+    varnet::g_module = instance;
     return TRUE;
 }

@@ -21,7 +21,8 @@ bool IsDirectory(const char* path) {
 
 // Where the walk of fCreatePath starts, and so which leading components it
 // never tries to create: a drive designator, or the \\server\share of a
-// network path (that cannot be created by nature).
+// network path (that cannot be created by nature; a path of nothing more
+// leaves nothing to create).
 size_t CreateWalkStart(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return 3;
     if (path.compare(0, 2, "\\\\") == 0) {
@@ -63,15 +64,14 @@ extern "C" char* fGetWindowsDirectory(int kind) {
 }
 
 extern "C" int fCreatePath(char const* path) {
-    if (!path || !path[0]) return -1;
+    if (!path) return -1;
     std::string work(path);
     work += '\\';
-    size_t start = CreateWalkStart(work);
-    if (start >= work.size()) return -1;
+    if (work.size() == 3 && work[1] == ':') return -1;  // a bare "D:"
 
-    for (size_t pos = work.find('\\', start); pos != std::string::npos;
+    for (size_t pos = work.find('\\', CreateWalkStart(work)); pos != std::string::npos;
          pos = work.find('\\', pos + 1)) {
-        if (pos == 0) continue;  // a path that starts with a backslash
+        if (pos == 0) continue;  // the empty first component of "\\A" or ""
         std::string dir = work.substr(0, pos);
         if (CreateDirectoryA(dir.c_str(), NULL)) continue;
         // Existing directories are passed over; anything else means the
@@ -116,11 +116,10 @@ extern "C" unsigned long long fGetDriveInfo(char const* root, unsigned long long
 namespace {
 
 // Reads a value of root\subKey into data (size: room in, length out). The
-// key is opened with full access, as the installer's settings are. With a
-// null value name it only proves that the key exists, and subKey is copied
-// into the shared path buffer.
+// key is opened with full access, as the installer's settings are; a null
+// subKey means root itself. With a null value name it only proves that the
+// key exists, and subKey is copied into the shared path buffer.
 bool ReadValue(HKEY root, const char* subKey, const char* valueName, void* data, DWORD* size) {
-    if (!subKey) return false;
     win::RegKey key;
     if (RegOpenKeyExA(root, subKey, 0, KEY_ALL_ACCESS, key.receive()) != ERROR_SUCCESS)
         return false;

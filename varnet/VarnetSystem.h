@@ -22,8 +22,9 @@ VARNET_C int fGetWinVersion(void);
 // Results below live in the shared path buffer until the next call of
 // fGetWindowsDirectory, fGetRegistryEntry or fBuildPrivateIniFileName.
 VARNET_C char* fGetWindowsDirectory(int kind);
-// 0 when every directory exists afterwards; -1 for a bare drive ("D:");
-// 1 when a directory could not be created.
+// 0 when the walk completed: every directory exists afterwards, passing
+// over a \\server\share prefix and the empty first component of "\A";
+// -1 for a bare drive ("D:"); 1 when a directory could not be created.
 VARNET_C int fCreatePath(char const* path);
 VARNET_C unsigned long long fGetDriveInfo(char const* root, unsigned long long* total);
 VARNET_C char* fGetRegistryEntry(HKEY root, char const* subKey, char const* valueName);

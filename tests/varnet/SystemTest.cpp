@@ -112,11 +112,23 @@ TEST(CreatePath, CreatesEveryMissingDirectory) {
     EXPECT_TRUE(kvttest::DirExists(dir / "G\\H"));
 }
 
-TEST(CreatePath, DriveDesignatorsAndBadInput) {
-    EXPECT_EQ(-1, fCreatePath("C:"));
-    EXPECT_EQ(0, fCreatePath("C:\\"));
-    EXPECT_EQ(-1, fCreatePath(""));
-    EXPECT_EQ(-1, fCreatePath(nullptr));
+TEST(CreatePath, PrefixesThatAreNotCreated) {
+    struct Case {
+        const char* path;
+        int result;
+    };
+    const Case cases[] = {
+        {"C:", -1},                  // a bare drive designator
+        {"C:\\", 0},
+        {"", 0},                     // only an empty first component
+        {"\\\\kvtnohost\\share", 0},  // a network prefix is passed over
+        {"\\\\kvtnohost", 0},
+        {nullptr, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path ? c.path : "(null)");
+        EXPECT_EQ(c.result, fCreatePath(c.path));
+    }
 }
 
 TEST(CreatePath, UncreatableDirectoryEndsTheWalkWithFailure) {
@@ -127,6 +139,8 @@ TEST(CreatePath, UncreatableDirectoryEndsTheWalkWithFailure) {
 
     std::string tooLong = dir / std::string(300, 'x');
     EXPECT_NE(0, fCreatePath(tooLong.c_str()));
+    // Below a network prefix the folders are created, or the walk fails.
+    EXPECT_NE(0, fCreatePath("\\\\kvtnohost\\share\\dir"));
 }
 
 TEST(DriveInfo, FreeAndTotalBytes) {
@@ -161,6 +175,17 @@ TEST(Registry, StringValuesRoundTrip) {
     EXPECT_EQ(nullptr, fGetRegistryEntry(key.root(), sub.c_str(), "Missing"));
     EXPECT_EQ(nullptr, fGetRegistryEntry(key.root(), (key.path() + "\\Absent").c_str(), "Name"));
     EXPECT_EQ(nullptr, fGetRegistryEntry(key.root(), nullptr, "Name"));
+
+    // A null sub-key means the given key itself.
+    HKEY h;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(key.root(), sub.c_str(), 0, KEY_ALL_ACCESS, &h));
+    EXPECT_STREQ("default value", fGetRegistryEntry(h, nullptr, ""));
+    EXPECT_STREQ("", fGetRegistryEntry(h, nullptr, nullptr));
+    fWriteRegistryValue(key.root(), sub.c_str(), "Number", 42);
+    DWORD* number = fGetRegistryValue(h, nullptr, "Number");
+    RegCloseKey(h);
+    ASSERT_NE(nullptr, number);
+    EXPECT_EQ(42u, *number);
 }
 
 TEST(Registry, NumberValuesRoundTrip) {
