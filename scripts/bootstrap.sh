@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake make
   g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32
+  g++-mingw-w64-x86-64-posix   # the x86_64 toolchain compiles with the posix thread model
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   libz-mingw-w64-dev
   wine wine64
