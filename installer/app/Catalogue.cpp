@@ -65,13 +65,6 @@ bool ReadToolRecord(CIniData& ini, int n, int family, ToolRecord& rec) {
 // ---- Slot layout ----
 
 SlotLayout::SlotLayout(const RECT& group, int toolCount) : group_(group), count_(toolCount) {
-    fittingRows_ = 1;
-    while (group_.top + 17 + 20 * fittingRows_ < group_.bottom - 20) ++fittingRows_;
-    columnRows_ = 0;
-    if (fittingRows_ < 16) {
-        columnRows_ = fittingRows_;
-        if (2 * columnRows_ < count_) columnRows_ = (count_ + 1) / 2;
-    }
     StartColumn(group_.left + 10);
 }
 
@@ -80,22 +73,15 @@ void SlotLayout::StartColumn(int left) {
     slot_.top = group_.top - 3;
     slot_.bottom = group_.top + 17;
     slot_.right = group_.right - 2;
-    rowsPlaced_ = 0;
 }
 
 RECT SlotLayout::Place(int index, bool offered) {
-    const int halfWidthAbove = columnRows_ ? columnRows_ : 16;
-    if (count_ - index <= halfWidthAbove)
+    if (count_ - index <= 16)
         slot_.right = group_.right - 2;
     else
         slot_.right = (group_.left + group_.right) / 2 - 2;
-    if (offered) {
-        OffsetRect(&slot_, 0, 20);
-        ++rowsPlaced_;
-    }
+    if (offered) OffsetRect(&slot_, 0, 20);
     RECT placed = slot_;
-    bool columnFull = columnRows_ ? rowsPlaced_ >= columnRows_
-                                  : slot_.bottom >= group_.bottom - 20;
-    if (columnFull) StartColumn((group_.left + group_.right) / 2);
+    if (slot_.bottom >= group_.bottom - 20) StartColumn((group_.left + group_.right) / 2);
     return placed;
 }

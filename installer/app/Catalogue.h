@@ -41,34 +41,22 @@ bool ReadToolRecord(CIniData& ini, int n, int family, ToolRecord& rec);
 int SpaceBytes(int megabytes);
 
 // Places the tool check boxes in the "Software Tools" group box: 20-pixel
-// rows from just below its top edge, a second column from its middle once a
-// row would reach its bottom less 20 pixels, and half-width boxes while more
-// than 16 tools remain to be placed, so that a box shares its row only with
-// a half-width neighbour.
-//
-// That layout assumes a group box that holds 16 rows (the dialog's font
-// decides its height in pixels). In a shorter one it would place a box of no
-// width at the top of the second column, boxes on top of each other beside
-// the half-width ones, and a third column over the second; there, a column
-// holds as many boxes as the group box has rows, or half the tools when more
-// than two such columns would be needed, and boxes are half width while more
-// tools remain than a column holds.
+// rows from just below its top edge, a new column from its middle once a
+// box's bottom reaches the group box's bottom less 20 pixels, and boxes half
+// as wide as the group box while more than 16 tools remain to be placed. The
+// rules are fixed; a group box that holds fewer than 16 rows (a dialog font
+// with smaller metrics) gets them as they are.
 class SlotLayout {
 public:
     SlotLayout(const RECT& group, int toolCount);
     // The rectangle of tool `index` (0-based). An offered tool moves the slot
     // down one row first; a withdrawn one gets the slot unchanged.
     RECT Place(int index, bool offered);
-    // Rows that fit in one column of the group box.
-    int FittingRows() const { return fittingRows_; }
 
 private:
     void StartColumn(int left);
 
     RECT group_;
     int count_;
-    int fittingRows_;
-    int columnRows_;   // boxes per column in a short group box, else 0
-    int rowsPlaced_ = 0;
     RECT slot_;
 };

@@ -123,12 +123,43 @@ TEST(AppCatalogue, ToolsFromConsecutiveKeysWithCaptionsIdsAndStates) {
     run.Exit();
 }
 
-TEST(AppCatalogue, SlotsFillOneColumnThenTheSecondWithHalfWidthBeyond16Tools) {
+namespace {
+
+// Where the slot rules put tool i's box in group box `g` (dialog client
+// coordinates), for `count` tools of which those in `withdrawn` (1-based) are
+// not offered: rows of 20 pixels from 17 below the top edge, half width while
+// more than 16 tools remain, a new column from the middle once a box's bottom
+// reaches the bottom edge less 20. Worked out step by step as the rules read.
+std::vector<RECT> ExpectedSlots(const RECT& g, int count, const std::vector<int>& withdrawn) {
+    std::vector<RECT> out;
+    const int mid = (g.left + g.right) / 2;
+    int left = g.left + 10, top = g.top - 3;
+    for (int i = 0; i < count; ++i) {
+        bool offered = true;
+        for (int w : withdrawn) offered = offered && w != i + 1;
+        if (offered) top += 20;
+        const int right = count - i <= 16 ? g.right - 2 : mid - 2;
+        out.push_back(RECT{left, top, right, top + 20});
+        if (top + 20 >= g.bottom - 20) {
+            left = mid;
+            top = g.top - 3;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(AppCatalogue, SlotsFollowTheRowColumnAndWidthRulesInTheRealGroupBox) {
     struct Case {
         int count;
         std::vector<int> withdrawn;  // 1-based tool numbers with WinNT=0
     };
-    const Case cases[] = {{1, {}}, {16, {}}, {20, {}}, {32, {}}, {6, {2, 5}}};
+    // One column; one column with gaps; the width rule counts withdrawn tools
+    // too (18 tools, the first two withdrawn: all offered boxes full width);
+    // two columns with half-width boxes beyond 16 tools; the limit of 32.
+    const Case cases[] = {{1, {}},  {6, {2, 5}}, {16, {}}, {18, {1, 2}},
+                          {20, {}}, {20, {3, 17}}, {32, {}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.count << " tools, " << c.withdrawn.size()
                                         << " withdrawn");
@@ -137,48 +168,35 @@ TEST(AppCatalogue, SlotsFillOneColumnThenTheSecondWithHalfWidthBeyond16Tools) {
         AppRun run(ToolsIni(c.count, "", extra));
         ASSERT_TRUE(run.Dialog() != NULL);
         const RECT g = run.ItemRect(kTools);
-        const int mid = (g.left + g.right) / 2;
-        // A column holds rows down to the first whose bottom reaches the
-        // group box's bottom less 20 pixels. That is 16 rows on the dialog
-        // font's usual metrics; in a shorter group box a column takes half
-        // the tools when two columns of fitting rows cannot hold them all,
-        // and the half-width rule follows the column's length.
-        int rows = 1;
-        while (g.top + 17 + 20 * rows < g.bottom - 20) ++rows;
-        const int fittingRows = rows;
-        int halfWidthAbove = 16;
-        if (rows < 16) {
-            if (2 * rows < c.count) rows = (c.count + 1) / 2;
-            halfWidthAbove = rows;
-        }
-        int placed = 0;
+        const std::vector<RECT> expected = ExpectedSlots(g, c.count, c.withdrawn);
+        bool secondColumn = false;
         for (int i = 0; i < c.count; ++i) {
             SCOPED_TRACE(testing::Message() << "tool " << i + 1);
             HWND box = run.Item(kFirstTool + i);
             ASSERT_TRUE(box != NULL);
             bool withdrawn = false;
             for (int w : c.withdrawn) withdrawn = withdrawn || w == i + 1;
+            EXPECT_EQ(!withdrawn, IsWindowVisible(box) != FALSE);
+            EXPECT_EQ(!withdrawn, IsWindowEnabled(box) != FALSE);
+            EXPECT_EQ(!withdrawn, (GetWindowLongA(box, GWL_STYLE) & WS_TABSTOP) != 0);
             if (withdrawn) {
-                EXPECT_FALSE(IsWindowVisible(box));
-                EXPECT_FALSE(IsWindowEnabled(box));
-                EXPECT_FALSE(GetWindowLongA(box, GWL_STYLE) & WS_TABSTOP);
                 EXPECT_FALSE(run.Checked(kFirstTool + i));
-                continue;
             }
-            const int column = placed / rows, row = placed % rows;
-            ++placed;
+            const RECT& e = expected[static_cast<size_t>(i)];
             const RECT r = run.ItemRect(kFirstTool + i);
-            EXPECT_EQ(column == 0 ? g.left + 10 : mid, r.left);
-            EXPECT_EQ(g.top + 17 + 20 * row, r.top);
-            EXPECT_EQ(20, r.bottom - r.top);
-            EXPECT_EQ(c.count - i > halfWidthAbove ? mid - 2 : g.right - 2, r.right);
-            EXPECT_GT(r.right, r.left);
-            EXPECT_LE(r.right, g.right);
-            if (row < fittingRows) {
-                EXPECT_LE(r.bottom, g.bottom);
-            }
+            EXPECT_EQ(e.left, r.left);
+            EXPECT_EQ(e.top, r.top);
+            EXPECT_EQ(e.bottom, r.bottom);
+            // A slot whose right edge lies left of its left edge makes a box
+            // of no width.
+            EXPECT_EQ(e.right > e.left ? e.right : e.left, r.right);
+            secondColumn = secondColumn || (!withdrawn && r.left != g.left + 10);
         }
         EXPECT_TRUE(run.Item(kFirstTool + c.count) == NULL);
+        // The cases beyond 16 offered tools do reach the second column.
+        if (c.count - static_cast<int>(c.withdrawn.size()) > 16) {
+            EXPECT_TRUE(secondColumn);
+        }
         run.Exit();
     }
 }
