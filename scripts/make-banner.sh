@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the main dialog's banner, installer/resources/banner.bmp: 540 x 72
-# pixels, 256 colours (an 8-bit palette BMP that every Windows version reads).
+# pixels, 256 colours (an uncompressed 8-bit palette BMP, which every Windows
+# version and every loader reads).
 # Needs ImageMagick and the DejaVu fonts (Debian: imagemagick,
 # fonts-dejavu-core). The output is committed; run this only to remake it.
 set -euo pipefail
@@ -46,5 +47,5 @@ convert -size 540x72 xc:none -gravity northwest \
 convert "$tmp/bg2.png" "$tmp/lines.png" -compose over -composite \
   "$tmp/mark.png" -compose over -composite \
   "$tmp/words.png" -compose over -composite \
-  -alpha off -colors 256 -type Palette BMP3:"$out"
+  -alpha off -colors 256 -type Palette -compress None BMP3:"$out"
 identify "$out"

@@ -199,6 +199,27 @@ TEST(AppTexts, GermanUmlautsAreCodePage1252) {
     EXPECT_STREQ("", DialogText(-1, 1));
 }
 
+TEST(AppResources, BannerIsAn8BitPaletteBitmapOf540By72) {
+    // The template resource as linked into the program (this test carries the
+    // same resource script).
+    HRSRC res = FindResourceA(NULL, MAKEINTRESOURCEA(132), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    ASSERT_TRUE(res != NULL);
+    ASSERT_GE(SizeofResource(NULL, res), sizeof(BITMAPINFOHEADER));
+    const BITMAPINFOHEADER* h =
+        static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(NULL, res)));
+    ASSERT_TRUE(h != NULL);
+    EXPECT_EQ(540, h->biWidth);
+    EXPECT_EQ(72, h->biHeight);
+    EXPECT_EQ(8, h->biBitCount);
+    // Uncompressed: a DIB section (LoadImage with LR_CREATEDIBSECTION) cannot
+    // be made from run-length encoded bits.
+    EXPECT_EQ(static_cast<DWORD>(BI_RGB), h->biCompression);
+    EXPECT_TRUE(h->biClrUsed == 0 || h->biClrUsed == 256);
+    win::GdiObject dib(LoadImageA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(132), IMAGE_BITMAP, 0, 0,
+                                  LR_CREATEDIBSECTION));
+    EXPECT_TRUE(dib) << "the banner does not load as a DIB section";
+}
+
 namespace {
 
 // Paints the gradient into a 24-bit bitmap of the given height and returns
