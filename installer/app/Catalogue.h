@@ -43,9 +43,10 @@ int SpaceBytes(int megabytes);
 // Places the tool check boxes in the "Software Tools" group box: 20-pixel
 // rows from just below its top edge, a new column from its middle once a
 // box's bottom reaches the group box's bottom less 20 pixels, and boxes half
-// as wide as the group box while more than 16 tools remain to be placed. The
-// rules are fixed; a group box that holds fewer than 16 rows (a dialog font
-// with smaller metrics) gets them as they are.
+// as wide as the group box while more than 16 tools remain to be placed.
+// These rules are fixed: in a group box that holds fewer than 16 rows (a
+// dialog font with smaller metrics) they apply unchanged, even where they
+// make a box of no width or start a third column over the second.
 class SlotLayout {
 public:
     SlotLayout(const RECT& group, int toolCount);
