@@ -8,6 +8,7 @@
 
 #include "Varnet01.h"
 #include "WinHandles.h"
+#include "TestSupport.h"
 
 #include <stdio.h>
 #include <string>
@@ -41,25 +42,6 @@ bool Write(const std::string& path, const std::string& bytes) {
     // first timed copy.
     return f && WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL) &&
            written == bytes.size() && FlushFileBuffers(f.get());
-}
-
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    win::FindHandle h(FindFirstFileA((path + "\\*").c_str(), &fd));
-    if (h) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(h.get(), &fd));
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 std::string RandomBytes(size_t size) {
@@ -230,8 +212,8 @@ int main(int argc, char** argv) {
         if (gf != m.files || xf != m.files) printf("  warning: a copy is incomplete\n");
         if (tg < bestGroup) bestGroup = tg;
         if (tx > 0 && tx < bestXcopy) bestXcopy = tx;
-        RemoveTree(g);
-        RemoveTree(x);
+        kvttest::RemoveTree(g);
+        kvttest::RemoveTree(x);
     }
 
     const std::string big = work + "\\drive64.bin";
@@ -262,6 +244,6 @@ int main(int argc, char** argv) {
     printf("  sequential read      %8.3f s\n", bestRead);
     printf("  ratio move/read      %8.2f\n", bestMove / bestRead);
 
-    RemoveTree(work);
+    kvttest::RemoveTree(work);
     return 0;
 }
