@@ -7,7 +7,8 @@
 #   check-pe.sh IMAGE [EXPORT-LIST...]
 set -euo pipefail
 image=$1; shift
-dump=$(objdump -p "$image")
+# The MinGW-w64 objdump reads both PE flavours.
+dump=$(x86_64-w64-mingw32-objdump -p "$image")
 status=0
 
 allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|msvcrt|SHELL32|OLE32|OLEAUT32|COMCTL32|COMDLG32|VERSION|Varnet01)\.dll$'
