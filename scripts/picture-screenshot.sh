@@ -26,10 +26,11 @@ export WINEPREFIX=$build/wineprefix-x11
 export WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 exe=$build/bin/PictureDemo.exe
+scripts/wine-run.sh --prefix "$WINEPREFIX" --x11   # makes the prefix (anew if it lacks 32-bit support)
+scripts/wine-run.sh --prefix "$WINEPREFIX" --stop  # the capture starts its own server on the display
 
 xvfb-run -a -s "-screen 0 420x130x24" bash -c '
   set -e
-  [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
   wine "$1" 120000 >/dev/null 2>&1 &
   # Wait until the window shows (the empty screen is black), then let the
   # animation run for a while.

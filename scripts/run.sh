@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The README's run command: builds KVTInstall and starts it on the sample
-# medium (examples/medium) under Wine.
+# The README's run command: builds the release flavour (i686, what a user
+# gets) and starts KVTInstall on the sample medium (examples/medium) under
+# Wine.
 #
 # With a display ($DISPLAY set) the program's window appears and the script
 # waits until the program ends. Without one the program runs under Xvfb: the
@@ -11,29 +12,31 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+builds=${KVT_BUILD_DIR:-$root/build}
+build=$builds/i686           # the release images
+helpers=$builds/i686-tests   # the probe that drives them
 
 if [ "${1:-}" != "--inside-xvfb" ]; then
   bash scripts/bootstrap.sh
-  build=${KVT_BUILD_DIR:-$root/build}/x86_64
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" \
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j "$(nproc)" --target KVTInstall kvt_app_probe >/dev/null
+  cmake --build "$build" -j "$(nproc)" >/dev/null
+  cmake -S . -B "$helpers" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32-tests.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DKVT_RELEASE_DIR="$build" >/dev/null
+  cmake --build "$helpers" -j "$(nproc)" --target kvt_app_probe >/dev/null
 fi
-build=${KVT_BUILD_DIR:-$root/build}/x86_64
 
 # A prefix of its own that draws through X (the test prefix has no display
 # driver), in a Wine desktop of 1024 x 768: Wine then places and maximises
 # the windows itself, with or without a window manager.
 prefix="$build/wineprefix-display"
 wine_run() { scripts/wine-run.sh --prefix "$prefix" "$@"; }
-if [ ! -f "$prefix/.kvt-display" ]; then
-  wine_run   # creates the prefix
-  reg="$prefix/kvt-display.reg"
-  cat >"$reg" <<'REG'
+if [ "${1:-}" != "--inside-xvfb" ]; then
+  wine_run --x11   # creates the prefix (anew when it lacks 32-bit support)
+  if [ ! -f "$prefix/.kvt-display" ]; then
+    reg="$prefix/kvt-display.reg"
+    cat >"$reg" <<'REG'
 REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Drivers]
-"Graphics"=-
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
@@ -41,14 +44,15 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"
 REG
-  WINEPREFIX=$prefix WINEDEBUG=-all wine regedit /s "$(WINEPREFIX=$prefix winepath -w "$reg" 2>/dev/null)" \
-    >/dev/null 2>&1
-  wine_run --stop   # the next start draws through X
-  touch "$prefix/.kvt-display"
+    WINEPREFIX=$prefix WINEDEBUG=-all wine regedit /s "$(WINEPREFIX=$prefix winepath -w "$reg" 2>/dev/null)" \
+      >/dev/null 2>&1
+    touch "$prefix/.kvt-display"
+  fi
+  wine_run --stop   # the next start draws on the display it finds
 fi
 
 exe="$build/bin/KVTInstall.exe"
-probe="$build/bin/kvt_app_probe.exe"
+probe="$helpers/bin/kvt_app_probe.exe"
 medium="$root/examples/medium"
 
 if [ "${1:-}" != "--inside-xvfb" ] && [ -n "${DISPLAY:-}" ]; then

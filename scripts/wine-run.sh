@@ -2,16 +2,22 @@
 # Runs a Windows program under Wine in the project's own prefix and passes its
 # exit code through. Used as CMAKE_CROSSCOMPILING_EMULATOR.
 #
-#   wine-run.sh --prefix DIR program.exe [args...]
+#   wine-run.sh --prefix DIR [--x11] program.exe [args...]
 #   wine-run.sh --prefix DIR --stop          ends the prefix's wineserver
 #
 # The prefix is created on first use (never the user's ~/.wine), with Wine's
-# null graphics driver so windows and dialogs work without X, no crash dialog,
-# and one persistent wineserver so each program starts in a few milliseconds.
+# null graphics driver so windows and dialogs work without X (--x11 at
+# creation keeps Wine's X11 driver instead, for screenshots), no crash
+# dialog, and one persistent wineserver so each program starts in a few
+# milliseconds. It runs 32-bit and 64-bit programs side by side; a prefix
+# made before the 32-bit Wine was installed cannot start 32-bit programs
+# ("could not load kernel32.dll") and is made anew.
 set -euo pipefail
 
 prefix=""
+graphics=null
 if [ "${1:-}" = "--prefix" ]; then prefix=$2; shift 2; fi
+if [ "${1:-}" = "--x11" ]; then graphics=x11; shift; fi
 [ -n "$prefix" ] || prefix=${KVT_WINEPREFIX:-}
 [ -n "$prefix" ] || { echo "wine-run.sh: no prefix given" >&2; exit 2; }
 
@@ -26,27 +32,39 @@ if [ "${1:-}" = "--stop" ]; then
   exit 0
 fi
 
+# Ready: made by this script with both Wine loaders present.
+prefix_ready() {
+  [ -f "$WINEPREFIX/.kvt-ready-wow64" ] && [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]
+}
+
 ensure_prefix() {
-  [ -f "$WINEPREFIX/.kvt-ready" ] && return 0
+  prefix_ready && return 0
+  if [ ! -x /usr/lib/wine/wine ]; then
+    echo "wine-run.sh: the 32-bit Wine (wine32:i386) is missing; run scripts/bootstrap.sh" >&2
+    exit 2
+  fi
   mkdir -p "$(dirname "$WINEPREFIX")"
   exec 9>"$WINEPREFIX.lock"
   flock 9
-  if [ ! -f "$WINEPREFIX/.kvt-ready" ]; then
+  if ! prefix_ready; then
+    [ -d "$WINEPREFIX" ] && { wineserver -k >/dev/null 2>&1 || true; }
     rm -rf "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     local reg="$WINEPREFIX/kvt-setup.reg"
-    cat >"$reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Drivers]
-"Graphics"="null"
-
-[HKEY_CURRENT_USER\Software\Wine\WineDbg]
-"ShowCrashDialog"=dword:00000000
-REG
+    {
+      printf 'REGEDIT4\n\n'
+      if [ "$graphics" = null ]; then
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Graphics"="null"\n\n'
+      fi
+      printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n'
+    } >"$reg"
     wine regedit /s "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1 || true
-    touch "$WINEPREFIX/.kvt-ready"
+    if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+      echo "wine-run.sh: $WINEPREFIX was made without 32-bit support" >&2
+      exit 2
+    fi
+    touch "$WINEPREFIX/.kvt-ready-wow64"
   fi
   flock -u 9
   exec 9>&-

@@ -9,7 +9,11 @@ build=$(realpath "$1")
 out=$(realpath -m "${2:-$build/caption-hook.png}")
 export WINEPREFIX=$build/wineprefix-x11 WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-[ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
+# Made (anew if it lacks 32-bit support) by the Wine runner, then left to
+# the server that the capture starts on its display.
+runner=$(dirname "$(realpath "$0")")/../../scripts/wine-run.sh
+"$runner" --prefix "$WINEPREFIX" --x11
+"$runner" --prefix "$WINEPREFIX" --stop
 xvfb-run -a -s "-screen 0 660x220x24" bash -c '
   wine explorer /desktop=kvtshot,660x220 "$0/bin/caption_hook_shot.exe" 20000 & pid=$!
   sleep 12
