@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds both flavours and runs every test: the x86_64 build under Wine, the
-# i686 release build compiled and its images checked, the native tests on
-# Linux. This is the README's test command and what CI runs.
+# Builds both flavours and runs every test under Wine: the x86_64 build, and
+# the i686 release as it ships (its tests in a tree of their own that runs
+# the release images); checks both flavours' images and runs the native tests
+# on Linux. This is the README's test command and what CI runs. A compiler
+# warning fails the build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -9,27 +11,39 @@ bash scripts/bootstrap.sh
 
 build=${KVT_BUILD_DIR:-$root/build}
 jobs=$(nproc)
-prefix="$build/x86_64/wineprefix"
-trap 'scripts/wine-run.sh --prefix "$prefix" --stop' EXIT
+test_trees=(x86_64 i686-tests)
+stop_servers() {
+  for tree in "${test_trees[@]}"; do
+    scripts/wine-run.sh --prefix "$build/$tree/wineprefix" --stop
+  done
+}
+trap stop_servers EXIT
 
-for arch in x86_64 i686; do
-  cmake -S . -B "$build/$arch" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build/$arch" -j "$jobs"
-done
+configure() {   # <tree> <toolchain> [cmake options...]
+  local tree=$1 toolchain=$2
+  shift 2
+  cmake -S . -B "$build/$tree" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DKVT_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
+  cmake --build "$build/$tree" -j "$jobs"
+}
+configure x86_64 toolchain-x86_64-w64-mingw32
+configure i686 toolchain-i686-w64-mingw32                     # the release
+configure i686-tests toolchain-i686-w64-mingw32-tests -DKVT_RELEASE_DIR="$build/i686"
 
 # Linux-side checks that need no Wine.
-for arch in x86_64 i686; do
-  scripts/check-pe.sh "$build/$arch/bin/Varnet01.dll" tests/varnet/exports/*.txt
-  if [ -f "$build/$arch/bin/KVTInstall.exe" ]; then
-    scripts/check-pe.sh "$build/$arch/bin/KVTInstall.exe"
-  fi
+for tree in x86_64 i686; do
+  scripts/check-pe.sh "$build/$tree/bin/Varnet01.dll" tests/varnet/exports/*.txt
+  scripts/check-pe.sh "$build/$tree/bin/KVTInstall.exe"
 done
-if [ -f tests/native/CMakeLists.txt ]; then
-  cmake -S tests/native -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
-  cmake --build "$build/native" -j "$jobs"
-  ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
-fi
+cmake -S tests/native -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build/native" -j "$jobs"
+ctest --test-dir "$build/native" --output-on-failure -j "$jobs"
 
-scripts/wine-run.sh --prefix "$prefix"   # creates the prefix and starts the server once
-ctest --test-dir "$build/x86_64" --output-on-failure -j "$jobs" ${KVT_CTEST_ARGS:-}
+status=0
+for tree in "${test_trees[@]}"; do
+  echo "== Tests of the $tree tree" >&2
+  scripts/wine-run.sh --prefix "$build/$tree/wineprefix"   # creates the prefix and starts its server once
+  # shellcheck disable=SC2086
+  ctest --test-dir "$build/$tree" --output-on-failure -j "$jobs" ${KVT_CTEST_ARGS:-} || status=1
+done
+exit $status
