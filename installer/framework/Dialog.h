@@ -1,7 +1,9 @@
 // A small dialog framework: modal dialogs from resource templates whose
 // messages reach virtual handlers, and child controls created at run time
 // that handle their own notifications (the dialog reflects WM_COMMAND from a
-// control to the control's object first).
+// control to the control's object first). Nothing thrown in a handler
+// crosses into the dialog manager: the handler ends there and the message
+// counts as not handled.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -67,6 +69,10 @@ protected:
     virtual bool OnCommand(WORD id, WORD code, HWND control);
     virtual bool OnPaint() { return false; }
     virtual bool OnEraseBackground(HDC) { return false; }
+    // WM_TIMER; true when handled.
+    virtual bool OnTimer(UINT_PTR) { return false; }
+    // WM_DESTROY, while the dialog's window and its controls still exist.
+    virtual void OnDestroy() {}
     // Any other message; true when handled (the result goes to *result).
     virtual bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result);
 

@@ -106,7 +106,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         self = static_cast<CDialog*>(GetPropA(hwnd, kDialogProp));
     }
     if (!self) return FALSE;
-    INT_PTR r = self->Dispatch(msg, wp, lp);
+    INT_PTR r = FALSE;
+    try {
+        r = self->Dispatch(msg, wp, lp);
+    } catch (...) {
+        // An exception must not unwind through the dialog manager's frames
+        // (a C caller): the handler has ended, the message is not handled.
+        r = FALSE;
+    }
     if (msg == WM_DESTROY) {
         // Control objects may outlive their windows (they belong to the
         // dialog object); a window handle must not be used once it is gone.
@@ -139,6 +146,11 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_PAINT:
         return OnPaint() ? TRUE : FALSE;
+    case WM_TIMER:
+        return OnTimer(static_cast<UINT_PTR>(wp)) ? TRUE : FALSE;
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
     case WM_ERASEBKGND:
         if (OnEraseBackground(reinterpret_cast<HDC>(wp))) {
             SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 1);
