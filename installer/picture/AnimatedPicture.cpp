@@ -333,7 +333,11 @@ void AnimatedPicture::Stop() {
     stopRequested_ = true;
     if (stopEvent_) SetEvent(stopEvent_.get());
     if (thread_) {
-        WaitForSingleObject(thread_.get(), 5000);
+        // Until it has really gone, however long that takes: the thread
+        // draws the frames and the surface that UnLoad frees next. It looks
+        // for a stop at every step and sends no message to this thread, so
+        // the wait ends.
+        WaitForSingleObject(thread_.get(), INFINITE);
         thread_.reset();
     }
     if (stopEvent_) ResetEvent(stopEvent_.get());

@@ -49,6 +49,7 @@ public:
     // first) and returns 0. Other pictures: draws into the memory surface,
     // repaints, returns 1. 0 when nothing is loaded or drawing fails.
     BOOL Draw();
+    // Ends a running animation and returns once its thread has gone.
     void Stop();
     void UnLoad();
 
