@@ -5,6 +5,15 @@
 #define IDD_MAIN            102
 #define IDB_BANNER          132
 #define IDD_BACKDROP        133
+#define IDD_BACKUP          143
+
+// Backup prompt controls
+#define IDC_BACKUP_YES        1026
+#define IDC_BACKUP_NO         1027
+#define IDC_BACKUP_MESSAGE    1028
+#define IDC_BACKUP_ICON       1029
+#define IDC_BACKUP_DONT_ASK   1030
+#define IDC_BACKUP_ANIMATION  1031
 
 // Main dialog controls (IDOK = 1 is "Install", IDCANCEL = 2 is "Exit")
 #define IDC_SELECT_ALL      1000

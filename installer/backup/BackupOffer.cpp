@@ -1,0 +1,19 @@
+#include "BackupOffer.h"
+
+#include "BackupDlg.h"
+
+namespace {
+int g_answer = kAskForBackup;   // never stored: it lives as long as the program
+}
+
+int RememberedBackupAnswer() { return g_answer; }
+void RememberBackupAnswer(int answer) { g_answer = answer; }
+
+bool IsBackupCandidate(DWORD attributes) { return attributes == FILE_ATTRIBUTE_DIRECTORY; }
+
+bool OfferBackup(HWND owner, int language, const char* targetFolder, const char* displayName) {
+    if (!targetFolder || !IsBackupCandidate(GetFileAttributesA(targetFolder))) return true;
+    CBackupDlg prompt(language, displayName, targetFolder);
+    prompt.DoModal(owner);
+    return true;
+}
