@@ -1,9 +1,4 @@
-#include "engine/ToolInstallJob.h"
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '\\') return folder + name;
-    return folder + "\\" + name;
-}
+#include "ToolInstallJob.h"
 
 CToolInstallJob::CToolInstallJob(ToolRecord& toolRecord) : tool(toolRecord) {}
 

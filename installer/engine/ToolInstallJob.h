@@ -2,48 +2,12 @@
 // tool's ready-made files from the medium and rewrite them for this machine.
 // The phase machine and the progress window that drive a job build on this.
 #pragma once
-#include "app/ToolRecord.h"
+#include "InstallTypes.h"
+#include "PathText.h"
+#include "ToolRecord.h"
 
 #include <string>
 #include <vector>
-
-// How a tool's setup is staged and started, chosen from its Dir keyword.
-enum SetupKind {
-    SetupStandard,
-    SetupUlvan,
-    SetupQev,
-    SetupTrakset,
-    SetupLapvue,
-    SetupComponents
-};
-
-// Values of CToolInstallJob::phase.
-enum {
-    PhaseCopySetup = 1,     // stage the setup files
-    PhaseStartSetup = 2,    // compose the command line, start the setup
-    PhaseWaitSetup = 3,     // the supervision timer advances the job
-    PhaseAfterSetup = 4,    // registry files, outcome, staged files removed
-    PhaseProjectFiles = 5,  // project file groups, then success
-    PhaseEnded = -2
-};
-
-// The one result code a job ends with.
-enum InstallResult {
-    ResultSuccess = -1,
-    ResultCannotCreateTarget = 0,
-    ResultCannotWriteTarget = 1,
-    ResultCannotReadTarget = 2,
-    ResultSetupIncomplete = 3,
-    ResultSetupActive = 4,
-    ResultAlreadyInstalled = 5,
-    ResultSetupNotFound = 6,
-    ResultNoSpace = 7,
-    ResultUnknown = 9
-};
-
-// folder + "\" + name, without doubling a backslash the folder ends with.
-// An empty folder gives "\" + name.
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 class CToolInstallJob {
 public:
