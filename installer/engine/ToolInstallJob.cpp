@@ -1,5 +1,50 @@
+// The phase machine: steps follow each other through repaints of the window,
+// and the job ends once.
 #include "ToolInstallJob.h"
+
+#include "Varnet01.h"
 
 CToolInstallJob::CToolInstallJob(ToolRecord& toolRecord) : tool(toolRecord) {}
 
 CToolInstallJob::~CToolInstallJob() {}
+
+void CToolInstallJob::RunPhase() {
+    switch (phase) {
+    case PhaseCopySetup: CopySetupFiles(); break;
+    case PhaseStartSetup: StartSetup(); break;
+    case PhaseAfterSetup: AfterSetup(); break;
+    case PhaseProjectFiles: CopyProjectFiles(); break;
+    default: break;  // waiting for the setup, or ended
+    }
+}
+
+void CToolInstallJob::AdvancePhase() {
+    if (phase == PhaseEnded) return;
+    ++phase;
+    if (host_) host_->RepaintNow();
+}
+
+void CToolInstallJob::EndJob(int code) {
+    if (phase == PhaseEnded) return;
+    phase = PhaseEnded;
+    if (host_) host_->Close(code);
+}
+
+void CToolInstallJob::OnPainted() {
+    if (lastStartedPhase == -2) {
+        if (host_) host_->StartTimer(100);
+        return;
+    }
+    if (lastStartedPhase == phase) return;
+    lastStartedPhase = phase;
+    RunPhase();
+}
+
+unsigned long long CToolInstallJob::AvailableBytes(const std::string& root) const {
+    return fGetDriveInfo(root.c_str(), NULL);
+}
+
+std::string CToolInstallJob::WindowsFolder(int kind) const {
+    const char* folder = fGetWindowsDirectory(kind);
+    return folder ? std::string(folder) : std::string();
+}
