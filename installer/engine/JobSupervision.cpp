@@ -11,6 +11,7 @@ bool CToolInstallJob::IsSetupRunning() const {
 
 bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {
     if (timerId != kJobTimer) return false;
+    if (phase == PhaseEnded) return true;
     if (phase == PhaseWaitSetup) {
         // A negative Delay would count down for years: it waits for none.
         if (delayCountdown > 0) {
