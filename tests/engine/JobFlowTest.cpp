@@ -109,7 +109,7 @@ TEST(JobFlow, EveryEndComesOnceWithItsCode) {
              s.AddSetup();
              s.SetupOption("ExitMs", "60000");
              ASSERT_TRUE(s.other.Start(s.source + "\\" + s.tool.setup, s.tool.setup, s.source));
-             ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }));
+             ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
          },
          ResultSetupActive},
         {"too little space (preparation)",

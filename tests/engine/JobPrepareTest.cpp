@@ -94,7 +94,7 @@ TEST(JobPrepare, BusySetupEndsAJobThatWouldRunOne) {
             s.AddSetup();
             s.SetupOption("ExitMs", "60000");
             ASSERT_TRUE(s.other.Start(s.source + "\\" + s.tool.setup, s.tool.setup, s.source));
-            ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }));
+            ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
         } else {
             window = MakeWindow(s.tool.title + " - Wizard");
             ASSERT_TRUE(window);

@@ -68,7 +68,7 @@ TEST(JobSetupStart, CommandLineAndFolderOfEachKind) {
         ASSERT_TRUE(s.Start());
         ASSERT_EQ(PhaseWaitSetup, s.job.phase);
         EXPECT_EQ(Expand(c.line, s), s.job.setupArguments);
-        ASSERT_TRUE(WaitFor([&] { return !s.Runs().empty(); }));
+        ASSERT_TRUE(WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
         const FakeSetupRun run = s.Runs()[0];
         const std::string folder = c.copyFiles == 0 ? s.source : s.target;
         if (*c.line) {
@@ -145,7 +145,7 @@ TEST(JobSupervision, ChildWindowWithTheTitleKeepsTheJobWaiting) {
         std::vector<FakeSetupRun> runs = s.Runs();
         return runs.size() == 2 && runs[0].exited &&
                (window = GetTaskHandle(s.tool.title.c_str())) != NULL;
-    }));
+    }, kSetupStartMs));
     EXPECT_EQ(0, GetProcessId_Varnet(s.tool.setup.c_str()));
     for (int tick = 0; tick < 5; ++tick) {
         ASSERT_TRUE(s.host.Tick());

@@ -13,6 +13,10 @@
 
 namespace jobtest {
 
+// How long a test waits for a stand-in setup to show up: generous, as Wine
+// starts programs slowly on a loaded machine.
+const unsigned kSetupStartMs = 30000;
+
 // A job whose free space and Windows folders a test may choose, and which
 // notes every file it places (source folder, name, destination folder).
 class TestJob : public CToolInstallJob {
