@@ -1,5 +1,5 @@
 // Process-wide state of the program besides the Windows family (which lives
-// with the install engine, engine/WindowsFamily.h).
+// with the install engine, WindowsFamily.h).
 #pragma once
 #include <windows.h>
 

@@ -2,7 +2,6 @@
 
 #include <climits>
 
-#include "MainDlg.h"
 #include "Varnet01.h"
 
 const char kMsgIniNotFound[] = "KVTInstall.ini not found!";

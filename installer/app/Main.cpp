@@ -4,7 +4,7 @@
 
 #include "AppState.h"
 #include "Backdrop.h"
-#include "engine/WindowsFamily.h"
+#include "WindowsFamily.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Controls get their three-dimensional look from DS_3DLOOK in the dialog

@@ -4,8 +4,9 @@
 #include "Backdrop.h"
 #include "Settings.h"
 #include "Texts.h"
+#include "PathText.h"
 #include "Varnet01.h"
-#include "engine/WindowsFamily.h"
+#include "WindowsFamily.h"
 #include "resource.h"
 
 CMainDlg::CMainDlg() : CDialog(IDD_MAIN) {}
@@ -35,9 +36,7 @@ bool CMainDlg::LoadCatalogue() {
 
     int count = config.GetNumberOfSections();
     if (count == 0) {
-        DWORD attr = GetFileAttributesA(path.c_str());
-        bool present = !path.empty() && attr != INVALID_FILE_ATTRIBUTES &&
-                       !(attr & FILE_ATTRIBUTE_DIRECTORY);
+        bool present = PathExists(path) && !IsFolder(path);
         ShowCatalogueError(present ? kMsgWrongDefinition : kMsgIniNotFound);
         return false;
     }
@@ -159,9 +158,7 @@ void CMainDlg::ReloadSettings() {
     const std::string key = SettingsKey(ItemText(IDC_PROJECT));
     if (!SettingsKeyExists(key)) return;
 
-    std::string drive = ReadSettingString(key, "Drive");
-    CharUpperBuffA(&drive[0], static_cast<DWORD>(drive.size()));
-    drive = CompleteDriveText(drive);
+    const std::string drive = CompleteDriveText(UpperAscii(ReadSettingString(key, "Drive")));
     // An absent drive names no entry: the selection stays as it is.
     if (!drive.empty()) {
         LRESULT found = SendDlgItemMessageA(hwnd(), IDC_DRIVE, CB_FINDSTRING,
@@ -183,7 +180,7 @@ void CMainDlg::FillDriveList() {
         char root[4] = {letter, ':', '\\', '\0'};
         if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
         LRESULT pos = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(root));
-        if (pos >= 0 && match == CB_ERR && lstrcmpiA(root, startDrive_.c_str()) == 0) match = pos;
+        if (pos >= 0 && match == CB_ERR && EqualsNoCase(root, startDrive_)) match = pos;
     }
     if (SendMessageA(combo, CB_GETCOUNT, 0, 0) > 0)
         SendMessageA(combo, CB_SETCURSEL, match == CB_ERR ? 0 : match, 0);

@@ -7,10 +7,11 @@
 
 #include "Catalogue.h"
 #include "Dialog.h"
+#include "ToolRecord.h"
 
 class CIniData;
 
-class CMainDlg : public CDialog {
+class CMainDlg : public CDialog, public ToolOwner {
 public:
     CMainDlg();
     ~CMainDlg() override;
@@ -30,7 +31,7 @@ public:
 
     // Install is enabled exactly when a tool is selected; select-all is
     // disabled once no tool is enabled (never re-enabled here).
-    void RefreshButtons();
+    void RefreshButtons() override;
     void SetStatus(const std::string& text) { SetItemText(1023, text.c_str()); }
 
     // Writes name, company, drive text and language under the project's key.

@@ -1,10 +1,53 @@
-#include "engine/ToolInstallJob.h"
+// The phase machine: steps follow each other through repaints of the window,
+// and the job ends once.
+#include "ToolInstallJob.h"
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '\\') return folder + name;
-    return folder + "\\" + name;
-}
+#include "Varnet01.h"
 
 CToolInstallJob::CToolInstallJob(ToolRecord& toolRecord) : tool(toolRecord) {}
 
 CToolInstallJob::~CToolInstallJob() {}
+
+void CToolInstallJob::RunPhase() {
+    switch (phase) {
+    case PhaseCopySetup: CopySetupFiles(); break;
+    case PhaseStartSetup: StartSetup(); break;
+    case PhaseAfterSetup: AfterSetup(); break;
+    case PhaseProjectFiles: CopyProjectFiles(); break;
+    default: break;  // waiting for the setup, or ended
+    }
+}
+
+void CToolInstallJob::AdvancePhase() {
+    if (phase == PhaseEnded) return;
+    ++phase;
+    if (host_) host_->RepaintNow();
+}
+
+void CToolInstallJob::EndJob(int code) {
+    if (phase == PhaseEnded) return;
+    phase = PhaseEnded;
+    if (host_) host_->Close(code);
+}
+
+void CToolInstallJob::OnPainted() {
+    // PhaseEnded has the value that also means "not yet shown": without this
+    // a paint after the end would ask for a new start.
+    if (phase == PhaseEnded) return;
+    if (lastStartedPhase == -2) {
+        if (host_) host_->StartTimer(100);
+        return;
+    }
+    if (lastStartedPhase == phase) return;
+    lastStartedPhase = phase;
+    RunPhase();
+}
+
+unsigned long long CToolInstallJob::AvailableBytes(const std::string& root) const {
+    return fGetDriveInfo(root.c_str(), NULL);
+}
+
+std::string CToolInstallJob::WindowsFolder(int kind) const {
+    const char* folder = fGetWindowsDirectory(kind);
+    return folder ? std::string(folder) : std::string();
+}

@@ -1,49 +1,18 @@
-// The install job of one tool: its data, and the operations that place the
-// tool's ready-made files from the medium and rewrite them for this machine.
-// The phase machine and the progress window that drive a job build on this.
+// The install job of one tool: its data, its phase machine (preparation,
+// staging, starting and supervising the setup, the steps after it, the
+// project file groups), and the operations that place the tool's ready-made
+// files from the medium and rewrite them for this machine. A job reaches its
+// window only through JobHost. Each concern has a source file of its own:
+// ToolInstallJob.cpp (phase machine), JobPrepare.cpp, JobStaging.cpp,
+// JobSetupStart.cpp, JobSupervision.cpp, JobAfterSetup.cpp, JobMessages.cpp.
 #pragma once
-#include "app/ToolRecord.h"
+#include "InstallTypes.h"
+#include "JobHost.h"
+#include "PathText.h"
+#include "ToolRecord.h"
 
 #include <string>
 #include <vector>
-
-// How a tool's setup is staged and started, chosen from its Dir keyword.
-enum SetupKind {
-    SetupStandard,
-    SetupUlvan,
-    SetupQev,
-    SetupTrakset,
-    SetupLapvue,
-    SetupComponents
-};
-
-// Values of CToolInstallJob::phase.
-enum {
-    PhaseCopySetup = 1,     // stage the setup files
-    PhaseStartSetup = 2,    // compose the command line, start the setup
-    PhaseWaitSetup = 3,     // the supervision timer advances the job
-    PhaseAfterSetup = 4,    // registry files, outcome, staged files removed
-    PhaseProjectFiles = 5,  // project file groups, then success
-    PhaseEnded = -2
-};
-
-// The one result code a job ends with.
-enum InstallResult {
-    ResultSuccess = -1,
-    ResultCannotCreateTarget = 0,
-    ResultCannotWriteTarget = 1,
-    ResultCannotReadTarget = 2,
-    ResultSetupIncomplete = 3,
-    ResultSetupActive = 4,
-    ResultAlreadyInstalled = 5,
-    ResultSetupNotFound = 6,
-    ResultNoSpace = 7,
-    ResultUnknown = 9
-};
-
-// folder + "\" + name, without doubling a backslash the folder ends with.
-// An empty folder gives "\" + name.
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 class CToolInstallJob {
 public:
@@ -70,6 +39,42 @@ public:
     int delayCountdown = 0;
     int lastStartedPhase = -2;
     SetupKind setupKind = SetupStandard;
+
+    // The window the job reports to; without one, its requests go nowhere.
+    void SetHost(JobHost& host) { host_ = &host; }
+
+    // --- Phase machine -----------------------------------------------------
+    // Once, when the window initialises: setup kind, first phase (1 or 5),
+    // the busy check for a job that runs a setup, the free-space check.
+    // False when this already ended the job (the window is then not shown).
+    bool Prepare();
+    // The step of the current phase; nothing in phase 3 and once ended.
+    // Every step finishes with exactly one AdvancePhase or EndJob.
+    void RunPhase();
+    // Next phase, then a repaint at once, whose paint starts its step.
+    void AdvancePhase();
+    // Ends the job and closes the window with `code`; only the first end
+    // counts.
+    void EndJob(int code);
+    // Called at the end of every paint: the first one asks for the start
+    // (timer 1 at 100 ms); later ones start the step of a phase not yet
+    // started.
+    void OnPainted();
+    // Timer handler. False for a timer other than 1 (the window passes it
+    // on); true otherwise.
+    bool OnSupervisionTick(unsigned timerId);
+    // A process with the tool's Setup file name runs, or a top-level window
+    // whose title begins with its Title exists.
+    bool IsSetupRunning() const;
+
+    // --- Results and notices ---------------------------------------------
+    // The message of a failure code in the job's language. Every code that
+    // has no text of its own (8, above 9, below 0) reads as code 9.
+    const char* GetResultMessage(int code) const;
+    // Deletes the file at `path`. When there is none, or it cannot be
+    // deleted, the window shows the deletion notice for it and the caller
+    // goes on. True when the file was deleted.
+    bool DeleteFileWithNotice(const std::string& path);
 
     // --- Project file trees ----------------------------------------------
     // Copies the group's trees (g + "Files", its Windows-family variants,
@@ -110,6 +115,22 @@ public:
     // library's registry functions. 1 when the file could be opened.
     int ImportRegFile(const std::string& path);
 
+protected:
+    // Bytes available to the user on the drive of `root`, 0 when unknown.
+    virtual unsigned long long AvailableBytes(const std::string& root) const;
+    // The Windows folder (kind 0) or system folder (kind 1) without a
+    // trailing backslash; empty when it cannot be determined.
+    virtual std::string WindowsFolder(int kind) const;
+
 private:
+    void CopySetupFiles();     // phase 1
+    void StartSetup();         // phase 2
+    void AfterSetup();         // phase 4
+    void CopyProjectFiles();   // phase 5
+    void ApplyRegistryFiles(const std::string& folder);
+    bool RemoveStagedFiles();  // false when the staging list cannot be read
+    void RunRegistryEditor(const std::string& regFile);
+
+    JobHost* host_ = nullptr;
     std::vector<char> copyBuffer_;  // reused by every binary copy of the job
 };

@@ -1,4 +1,4 @@
-#include "engine/WindowsFamily.h"
+#include "WindowsFamily.h"
 
 #include <windows.h>
 #include <string.h>

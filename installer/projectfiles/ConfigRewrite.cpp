@@ -1,7 +1,7 @@
 // Configuration files are written line by line with the user's values in
 // place of their placeholders.
-#include "engine/ToolInstallJob.h"
-#include "projectfiles/FileIo.h"
+#include "FileIo.h"
+#include "ToolInstallJob.h"
 
 #include "Varnet01.h"
 

@@ -1,4 +1,4 @@
-#include "projectfiles/FileIo.h"
+#include "FileIo.h"
 
 #include <string.h>
 

@@ -1,11 +1,9 @@
 // The installer's own reader for registry-editor files: keys, string values
 // and dword values, one per line. Everything else in such a file is skipped.
-#include "engine/ToolInstallJob.h"
-#include "projectfiles/FileIo.h"
+#include "FileIo.h"
+#include "ToolInstallJob.h"
 
 #include "Varnet01.h"
-
-#include <string.h>
 
 using projectfiles::LineReader;
 using projectfiles::OpenForRead;
@@ -27,17 +25,6 @@ std::string Trim(const std::string& s) {
     while (b < e && IsBlank(s[b])) ++b;
     while (e > b && IsBlank(s[e - 1])) --e;
     return s.substr(b, e - b);
-}
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-    if (a.size() != strlen(b)) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - ('a' - 'A'));
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - ('a' - 'A'));
-        if (x != y) return false;
-    }
-    return true;
 }
 
 HKEY RootByName(const std::string& name) {

@@ -1,9 +1,9 @@
 // Placing a tool's ready-made files: file groups with their Windows-family
 // variants and language overlays, breadth-first tree copy, the renaming
 // rules of InstallFile, byte copies and the drive-letter move.
-#include "engine/ToolInstallJob.h"
-#include "engine/WindowsFamily.h"
-#include "projectfiles/FileIo.h"
+#include "FileIo.h"
+#include "ToolInstallJob.h"
+#include "WindowsFamily.h"
 
 #include "Varnet01.h"
 
@@ -24,33 +24,15 @@ const size_t kScanChunk = 64 * 1024;
 const char kDriveTemplate[] = "?:\\tarvo\\";
 const char kMovePrefix[] = "_~_";
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool EndsWith(const std::string& s, const char* suffix) {
-    size_t n = strlen(suffix);
-    return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
-}
-
 // "inm", "ini", "txt", "reg", "xml", "pri" in any case, taken from the text
 // after the last "." of the name (the whole name when it has none).
 bool IsConfigName(const std::string& name) {
     size_t dot = name.rfind('.');
     std::string ext = dot == std::string::npos ? name : name.substr(dot + 1);
-    if (ext.size() != 3) return false;
-    for (char& c : ext) c = FoldAscii(c);
     static const char* const kConfig[] = {"inm", "ini", "txt", "reg", "xml", "pri"};
     for (const char* c : kConfig)
-        if (ext == c) return true;
+        if (EqualsNoCase(ext, c)) return true;
     return false;
-}
-
-bool IsFolder(const std::string& path) {
-    DWORD a = GetFileAttributesA(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool EntryExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // First `c` in [p, end), eight bytes at a time: the scan of a large marked
@@ -141,7 +123,7 @@ int CToolInstallJob::InstallFile(const std::string& name, const std::string& des
         onlyIfAbsent = true;
     }
     const std::string targetPath = JoinPath(destFolder, targetName);
-    if (onlyIfAbsent && EntryExists(targetPath)) return 1;
+    if (onlyIfAbsent && PathExists(targetPath)) return 1;
     if (IsConfigName(targetName)) return RewriteConfigFile(targetPath, sourcePath);
     return CopyBinaryFile(targetPath, sourcePath);
 }
@@ -209,10 +191,9 @@ int CToolInstallJob::MoveDriveLetters(const std::string& path, const std::string
     // nothing to look for.
     if (driveTemplate.size() < 2) return 0;
 
-    std::string pattern = driveTemplate.substr(1);
-    for (char& c : pattern) c = FoldAscii(c);
+    const std::string pattern = UpperAscii(driveTemplate.substr(1));
     const size_t m = pattern.size();
-    const bool firstIsLetter = pattern[0] >= 'a' && pattern[0] <= 'z';
+    const bool firstIsLetter = pattern[0] >= 'A' && pattern[0] <= 'Z';
 
     // The buffer keeps the last m - 1 bytes of the previous chunk in front of
     // the next one, so that occurrences across a chunk border are found.
@@ -243,12 +224,12 @@ int CToolInstallJob::MoveDriveLetters(const std::string& path, const std::string
                 const char* next = FindByte(data + i, data + (have - m + 1), pattern[0]);
                 if (!next) break;
                 i = next - data;
-            } else if (FoldAscii(data[i]) != pattern[0]) {
+            } else if (UpperAscii(data[i]) != pattern[0]) {
                 ++i;
                 continue;
             }
             size_t k = 1;
-            while (k < m && FoldAscii(data[i + k]) == pattern[k]) ++k;
+            while (k < m && UpperAscii(data[i + k]) == pattern[k]) ++k;
             // An occurrence at the very start has no byte in front of it.
             if (k == m && base + i >= 1) hits.push_back(base + i - 1);
             ++i;

@@ -1,8 +1,8 @@
 // Copies the group "APP" of the medium given as the first argument into the
 // folder given as the second, leaving the Windows family to be detected.
 // The exit code is the family it found.
-#include "engine/ToolInstallJob.h"
-#include "engine/WindowsFamily.h"
+#include "ToolInstallJob.h"
+#include "WindowsFamily.h"
 
 #include <stdlib.h>
 

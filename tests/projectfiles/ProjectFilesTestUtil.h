@@ -1,7 +1,7 @@
 // Helpers for the project-file tests: a job over a scratch medium, file
 // times, and a second drive letter for the same scratch folder.
 #pragma once
-#include "engine/ToolInstallJob.h"
+#include "ToolInstallJob.h"
 #include "TestSupport.h"
 
 #include <string>

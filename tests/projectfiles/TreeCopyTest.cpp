@@ -1,7 +1,7 @@
 // File groups, overlays, the breadth-first walk and the placing rules of
 // InstallFile, on scratch media and targets.
 #include "ProjectFilesTestUtil.h"
-#include "engine/WindowsFamily.h"
+#include "WindowsFamily.h"
 #include "WinHandles.h"
 
 #include <gtest/gtest.h>

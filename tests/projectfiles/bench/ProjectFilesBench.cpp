@@ -3,8 +3,8 @@
 // against a plain sequential read of it. Prints every figure and the ratios.
 //
 //   projectfiles_bench.exe [work folder]     (default: the temporary folder)
-#include "engine/ToolInstallJob.h"
-#include "engine/WindowsFamily.h"
+#include "ToolInstallJob.h"
+#include "WindowsFamily.h"
 
 #include "Varnet01.h"
 #include "WinHandles.h"

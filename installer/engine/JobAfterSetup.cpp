@@ -1,0 +1,118 @@
+// Phase 4: registry files, the outcome of the setup and the removal of the
+// staged files; phase 5: the project file groups.
+#include "FileIo.h"
+#include "ToolInstallJob.h"
+#include "WindowsFamily.h"
+
+#include "WinHandles.h"
+
+#include <vector>
+
+using projectfiles::LineReader;
+using projectfiles::OpenForRead;
+
+namespace {
+
+// Regedit splits its command line at blanks: a path with one is quoted.
+std::string CommandLineArgument(const std::string& path) {
+    return path.find(' ') == std::string::npos ? path : "\"" + path + "\"";
+}
+
+}  // namespace
+
+void CToolInstallJob::RunRegistryEditor(const std::string& regFile) {
+    const std::string windows = WindowsFolder(0);
+    const std::string editor =
+        windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + "Regedit.exe";
+    const std::string command =
+        CommandLineArgument(editor) + " /s " + CommandLineArgument(regFile);
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    // Neither a missing editor nor its exit status stops the job.
+    if (!CreateProcessA(editor.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                        &info))
+        return;
+    win::Handle process(info.hProcess), thread(info.hThread);
+    WaitForSingleObject(process.get(), INFINITE);
+}
+
+void CToolInstallJob::ApplyRegistryFiles(const std::string& folder) {
+    const std::string base = JoinPath(folder, tool.dir);
+    if (PathExists(base + ".REG")) ImportRegFile(base + ".REG");
+    if (PathExists(base + "_V.REG")) ImportRegFile(base + "_V.REG");
+    // NT.REG files may hold what the job's own parser does not read.
+    if (CurrentWindowsFamily() == FamilyNT && PathExists(base + "NT.REG"))
+        RunRegistryEditor(base + "NT.REG");
+}
+
+bool CToolInstallJob::RemoveStagedFiles() {
+    {
+        win::File list = OpenForRead(stagingListPath);
+        if (!list) return false;
+        LineReader reader(list.get());
+        std::string line;
+        while (reader.Next(line)) DeleteFileWithNotice(line);
+    }
+    DeleteFileWithNotice(stagingListPath);
+    if (setupKind == SetupUlvan) {
+        // Each only if empty: what the setup put there stays.
+        RemoveDirectoryA(JoinPath(targetFolder, "W2KSUP").c_str());
+        RemoveDirectoryA(JoinPath(targetFolder, "Manuals").c_str());
+        RemoveDirectoryA(targetFolder.c_str());
+    }
+    return true;
+}
+
+void CToolInstallJob::AfterSetup() {
+    ApplyRegistryFiles(tool.copyFiles == 0 ? toolSourceFolder : targetFolder);
+
+    if (tool.file.empty()) {
+        setupComplete = 1;
+    } else {
+        const std::string mainFile = JoinPath(targetFolder, tool.file);
+        setupComplete = PathExists(mainFile) ? 1 : 0;
+        if (!savedMainFile.empty()) {
+            if (setupComplete)
+                DeleteFileWithNotice(savedMainFile);
+            else
+                MoveFileA(savedMainFile.c_str(), mainFile.c_str());  // failure ignored
+        }
+    }
+
+    if (tool.copyFiles == 1 && !RemoveStagedFiles()) {
+        EndJob(ResultCannotReadTarget);
+        return;
+    }
+
+    if (setupComplete)
+        AdvancePhase();
+    else
+        EndJob(ResultSetupIncomplete);
+}
+
+void CToolInstallJob::CopyProjectFiles() {
+    if (setupKind == SetupUlvan) targetFolder += "2.1";
+    CopyFileGroup("APP");
+    targetFolder = targetFolder.substr(0, 3) + "Tarvo";
+    CopyFileGroup("Tarvo");
+    targetFolder = JoinPath(targetFolder, projectName);
+    CopyFileGroup("Projekt");
+
+    // Without a known folder the group would land in the current drive's
+    // root: it is left out instead.
+    const struct {
+        const char* group;
+        int kind;
+    } machineGroups[] = {{"Win", 0}, {"WinSys", 1}};
+    for (const auto& g : machineGroups) {
+        const std::string folder = WindowsFolder(g.kind);
+        if (folder.empty()) continue;
+        targetFolder = folder;
+        CopyFileGroup(g.group);
+    }
+    EndJob(ResultSuccess);
+}

@@ -1,0 +1,59 @@
+// Preparation of a job: setup kind, first phase, busy and free-space checks.
+#include "ToolInstallJob.h"
+
+#include "Varnet01.h"
+
+namespace {
+
+const struct {
+    const char* keyword;
+    SetupKind kind;
+} kKinds[] = {
+    {"Ulvan", SetupUlvan},     {"Qev", SetupQev},       {"Trakset", SetupTrakset},
+    {"Lapvue", SetupLapvue},   {"Components", SetupComponents},
+};
+
+}  // namespace
+
+bool CToolInstallJob::Prepare() {
+    setupComplete = 0;
+    lastStartedPhase = -2;
+    setupSourceFolder = toolSourceFolder;
+
+    // Without a temporary folder the list lands in the current drive's root.
+    const char* temp = fGetWindowsDirectory(VARNET_DIR_TEMP);
+    stagingListPath = JoinPath(temp ? temp : "", "~KVTFile.tmp");
+
+    setupKind = SetupStandard;
+    for (const auto& k : kKinds) {
+        if (EqualsNoCase(tool.dir, k.keyword)) {
+            setupKind = k.kind;
+            // These setups leave no main file the job could look for; the
+            // record keeps the empty File for the rest of the run.
+            tool.file.clear();
+            break;
+        }
+    }
+
+    if (!tool.file.empty() || setupKind != SetupStandard) {
+        projectFilesOnly = 0;
+        phase = PhaseCopySetup;
+        if (IsSetupRunning()) {
+            EndJob(ResultSetupActive);
+            return false;
+        }
+    } else {
+        projectFilesOnly = 1;
+        phase = PhaseProjectFiles;
+    }
+
+    if (tool.space != 0) {
+        const unsigned long long available = AvailableBytes(targetFolder.substr(0, 3));
+        // 0 means the drive could not tell: no check.
+        if (available != 0 && static_cast<long long>(available) < static_cast<long long>(tool.space)) {
+            EndJob(ResultNoSpace);
+            return false;
+        }
+    }
+    return true;
+}

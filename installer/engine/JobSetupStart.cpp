@@ -1,0 +1,51 @@
+// Phase 2: the silent command line of the tool's setup kind, and the start
+// of the setup program from the medium or from the staged copy.
+#include "ToolInstallJob.h"
+
+#include "Varnet01.h"
+
+#include <vector>
+
+void CToolInstallJob::StartSetup() {
+    if (!tool.command.empty()) setupArguments = tool.setup + " " + tool.command;
+
+    const bool ownCommandLine = setupKind == SetupQev || setupKind == SetupTrakset ||
+                                setupKind == SetupLapvue || setupKind == SetupComponents;
+    if (ownCommandLine) {
+        // Looked up on the medium, without the "SETUP.EX_" fallback.
+        if (!PathExists(UpperAscii(JoinPath(setupSourceFolder, tool.setup)))) {
+            EndJob(ResultSetupNotFound);
+            return;
+        }
+        if (setupArguments.empty()) {
+            switch (setupKind) {
+            case SetupQev: setupArguments = " /VERYSILENT"; break;
+            case SetupTrakset:
+            case SetupLapvue: setupArguments = " /S /D=" + targetFolder; break;
+            default: setupArguments = tool.command; break;  // Components: stays empty
+            }
+        }
+    }
+
+    std::string folder;
+    if (tool.copyFiles == 0) {
+        if (!ownCommandLine) {
+            const std::string installDir = "/v\"INSTALLDIR=\\\"" + targetFolder + "\\\" /qn\"";
+            if (!setupArguments.empty())
+                setupArguments += " " + installDir;
+            else
+                setupArguments = tool.setup + " " + installDir;
+        }
+        folder = toolSourceFolder;
+    } else {
+        folder = targetFolder;
+    }
+    std::vector<char> line(setupArguments.begin(), setupArguments.end());
+    line.push_back('\0');
+    // A start that fails shows later as a setup that has gone at once.
+    StartProcessCommand(tool.setup.c_str(), folder.c_str(), line.data());
+
+    delayCountdown = tool.delay;
+    if (host_) host_->StartTimer(1000);
+    AdvancePhase();
+}

@@ -1,0 +1,94 @@
+// Phase 1: the setup files are staged into the target folder, and every
+// staged file is written to the staging list so that phase 4 can remove it.
+#include "FileIo.h"
+#include "ToolInstallJob.h"
+
+#include "Varnet01.h"
+#include "WinHandles.h"
+
+using projectfiles::CreateForWrite;
+using projectfiles::WriteAll;
+
+namespace {
+
+void WriteListLine(HANDLE list, const std::string& path) {
+    const std::string line = path + "\r\n";
+    // A line that cannot be written only leaves that file behind later.
+    WriteAll(list, line.data(), line.size());
+}
+
+}  // namespace
+
+void CToolInstallJob::CopySetupFiles() {
+    if (tool.copyFiles == 0) {
+        // The setup runs from the medium: nothing is staged, no list made.
+        AdvancePhase();
+        return;
+    }
+
+    std::string setupPath = UpperAscii(JoinPath(setupSourceFolder, tool.setup));
+    if (!PathExists(setupPath) && EndsWith(setupPath, "SETUP.EXE")) setupPath.back() = '_';
+    if (!PathExists(setupPath)) {
+        EndJob(ResultSetupNotFound);
+        return;
+    }
+    if (fCreatePath(targetFolder.c_str()) != 0) {
+        EndJob(ResultCannotCreateTarget);
+        return;
+    }
+    win::File list = CreateForWrite(stagingListPath);
+    if (!list) {
+        EndJob(ResultCannotWriteTarget);
+        return;
+    }
+
+    savedMainFile.clear();
+    if (!tool.file.empty()) {
+        const std::string mainFile = JoinPath(targetFolder, tool.file);
+        if (PathExists(mainFile)) {
+            // An earlier installation: parked beside itself while the setup
+            // runs, deleted or moved back in phase 4.
+            savedMainFile = JoinPath(targetFolder, "_~" + tool.file);
+            if (!MoveFileA(mainFile.c_str(), savedMainFile.c_str())) {
+                EndJob(ResultAlreadyInstalled);
+                return;
+            }
+        }
+    }
+
+    WIN32_FIND_DATAA entry;
+    {
+        win::FindHandle find(FindFirstFileA(JoinPath(setupSourceFolder, "*.*").c_str(), &entry));
+        if (find) {
+            do {
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                std::string name = UpperAscii(entry.cFileName);
+                if (name == "_ISDEL.EXE") continue;
+                InstallFile(name, targetFolder, setupSourceFolder);
+                // InstallFile stored "SETUP.EX_" as "SETUP.EXE"; the list
+                // names what is on disk.
+                if (EndsWith(name, "SETUP.EX_")) name.back() = 'E';
+                WriteListLine(list.get(), JoinPath(targetFolder, name));
+            } while (FindNextFileA(find.get(), &entry));
+        }
+    }
+
+    if (setupKind == SetupUlvan) {
+        for (const char* sub : {"W2KSUP", "Manuals"}) {
+            const std::string dest = JoinPath(targetFolder, sub);
+            const std::string src = JoinPath(setupSourceFolder, sub);
+            CreateDirectoryA(dest.c_str(), NULL);
+            win::FindHandle find(FindFirstFileA(JoinPath(src, "*.*").c_str(), &entry));
+            if (!find) continue;
+            do {
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                InstallFile(UpperAscii(entry.cFileName), dest, src);
+                WriteListLine(list.get(), JoinPath(dest, entry.cFileName));
+            } while (FindNextFileA(find.get(), &entry));
+        }
+    }
+
+    // Closed before the next steps run: phase 4 reads it back.
+    list.reset();
+    AdvancePhase();
+}

@@ -1,0 +1,35 @@
+// Phase 3: timer 1 counts down the tool's Delay, then looks once a second
+// for the setup until it has gone. The same timer gives the first start.
+#include "ToolInstallJob.h"
+
+#include "Varnet01.h"
+
+bool CToolInstallJob::IsSetupRunning() const {
+    if (GetProcessId_Varnet(tool.setup.c_str()) != 0) return true;
+    return GetTaskHandle(tool.title.c_str()) != NULL;
+}
+
+bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {
+    if (timerId != kJobTimer) return false;
+    if (phase == PhaseEnded) return true;
+    if (phase == PhaseWaitSetup) {
+        // A negative Delay would count down for years: it waits for none.
+        if (delayCountdown > 0) {
+            --delayCountdown;
+            return true;
+        }
+        if (IsSetupRunning()) return true;
+        if (host_) host_->StopTimer();
+        AdvancePhase();
+        return true;
+    }
+    if (lastStartedPhase == -2) {
+        // The start request of the first paint.
+        lastStartedPhase = -1;
+        if (host_) {
+            host_->StopTimer();
+            host_->RepaintNow();
+        }
+    }
+    return true;
+}

@@ -1,0 +1,145 @@
+// Preparation: setup kind and File, first phase, busy check, free space.
+#include "JobTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace jobtest;
+
+namespace {
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+// A hidden top-level window of the test's own.
+HWND MakeWindow(const std::string& caption) {
+    static ATOM cls = 0;
+    if (!cls) {
+        WNDCLASSA wc;
+        ZeroMemory(&wc, sizeof wc);
+        wc.lpfnWndProc = PlainWindowProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "KVTJobTestWindow";
+        cls = RegisterClassA(&wc);
+    }
+    return CreateWindowExA(0, "KVTJobTestWindow", caption.c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
+                           100, 100, NULL, NULL, GetModuleHandleA(NULL), NULL);
+}
+
+}  // namespace
+
+TEST(JobPrepare, SetupKindFromTheFirstMatchingKeyword) {
+    struct Case {
+        const char* dir;
+        SetupKind kind;
+    } cases[] = {
+        {"Ulvan", SetupUlvan},           {"ULVAN", SetupUlvan},
+        {"Qev", SetupQev},               {"qev", SetupQev},
+        {"Trakset", SetupTrakset},       {"tRAKSET", SetupTrakset},
+        {"Lapvue", SetupLapvue},         {"lapvue", SetupLapvue},
+        {"Components", SetupComponents}, {"COMPONENTS", SetupComponents},
+        {"Alpha", SetupStandard},        {"Qev2", SetupStandard},
+        {"Lapvue ", SetupStandard},      {"Ulva", SetupStandard},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dir);
+        Scene s(c.dir);
+        s.tool.file = "Main.exe";
+        ASSERT_TRUE(s.job.Prepare());
+        EXPECT_EQ(c.kind, s.job.setupKind);
+        // The special kinds lose File in the catalogue's record itself.
+        EXPECT_EQ(c.kind == SetupStandard ? "Main.exe" : "", s.tool.file);
+        EXPECT_EQ(PhaseCopySetup, s.job.phase);
+        EXPECT_EQ(0, s.job.projectFilesOnly);
+        EXPECT_EQ(0, s.job.setupComplete);
+        EXPECT_EQ(-2, s.job.lastStartedPhase);
+        EXPECT_EQ(s.job.toolSourceFolder, s.job.setupSourceFolder);
+        EXPECT_EQ(s.StagingList(), s.job.stagingListPath);
+        EXPECT_TRUE(s.host.calls.empty());
+    }
+}
+
+TEST(JobPrepare, StandardToolWithoutFileOnlyCopiesProjectFiles) {
+    Scene s("Alpha");
+    s.tool.file = "";
+    ASSERT_TRUE(s.job.Prepare());
+    EXPECT_EQ(PhaseProjectFiles, s.job.phase);
+    EXPECT_EQ(1, s.job.projectFilesOnly);
+    EXPECT_EQ(SetupStandard, s.job.setupKind);
+}
+
+// Busy by the setup's process name or by a window whose title begins with
+// the tool's Title; looked for only when the job would run a setup.
+TEST(JobPrepare, BusySetupEndsAJobThatWouldRunOne) {
+    enum Busy { ByProcess, ByWindow };
+    struct Case {
+        const char* what;
+        Busy busy;
+        const char* file;  // "" with the standard kind: project files only
+        int closes;
+    } cases[] = {
+        {"process, standard tool", ByProcess, "Main.exe", 1},
+        {"window, standard tool", ByWindow, "Main.exe", 1},
+        {"process, project files only", ByProcess, "", 0},
+        {"window, project files only", ByWindow, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scene s("Alpha");
+        s.tool.file = c.file;
+        HWND window = NULL;
+        if (c.busy == ByProcess) {
+            s.AddSetup();
+            s.SetupOption("ExitMs", "60000");
+            ASSERT_TRUE(s.other.Start(s.source + "\\" + s.tool.setup, s.tool.setup, s.source));
+            ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
+        } else {
+            window = MakeWindow(s.tool.title + " - Wizard");
+            ASSERT_TRUE(window);
+        }
+        EXPECT_EQ(c.closes == 0, s.job.Prepare());
+        EXPECT_EQ(c.closes, static_cast<int>(s.host.closes.size()));
+        if (c.closes) {
+            EXPECT_EQ(ResultSetupActive, s.host.closes[0]);
+            EXPECT_EQ(PhaseEnded, s.job.phase);
+        } else {
+            EXPECT_EQ(PhaseProjectFiles, s.job.phase);
+        }
+        if (window) DestroyWindow(window);
+    }
+}
+
+TEST(JobPrepare, FreeSpaceOfTheTargetDrive) {
+    const int mb = 1048576;
+    struct Case {
+        const char* what;
+        int space;                  // the tool's Space in bytes
+        unsigned long long avail;   // what the drive reports
+        const char* file;
+        bool asked;
+        bool ends;
+    } cases[] = {
+        {"20 MB needed, 15 MB free", 20 * mb, 15ull * mb, "Main.exe", true, true},
+        {"20 MB needed, 20 MB free", 20 * mb, 20ull * mb, "Main.exe", true, false},
+        {"20 MB needed, 1 byte less", 20 * mb, 20ull * mb - 1, "Main.exe", true, true},
+        {"free space unknown", 20 * mb, 0, "Main.exe", true, false},
+        {"no requirement", 0, 1, "Main.exe", false, false},
+        {"more free than 32 bits hold", 2047 * mb, 0x100000000ull, "Main.exe", true, false},
+        {"project files only still checks", 20 * mb, 15ull * mb, "", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scene s("Alpha");
+        s.tool.file = c.file;
+        s.tool.space = c.space;
+        s.job.fakeSpace = true;
+        s.job.space = c.avail;
+        s.job.targetFolder = "Q:\\Tarvo\\KVT\\Alpha";
+        EXPECT_EQ(!c.ends, s.job.Prepare());
+        EXPECT_EQ(c.asked ? std::vector<std::string>{"Q:\\"} : std::vector<std::string>{},
+                  s.job.spaceRoots);
+        EXPECT_EQ(c.ends ? std::vector<int>{ResultNoSpace} : std::vector<int>{}, s.host.closes);
+    }
+}
