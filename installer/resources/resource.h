@@ -5,6 +5,8 @@
 #define IDD_MAIN            102
 #define IDB_BANNER          132
 #define IDD_BACKDROP        133
+#define IDD_PROGRESS        134
+#define IDB_LOGO            142
 #define IDD_BACKUP          143
 
 // Backup prompt controls

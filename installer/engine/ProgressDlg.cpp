@@ -1,0 +1,80 @@
+#include "ProgressDlg.h"
+
+#include "resource.h"
+#include "WinHandles.h"
+
+std::vector<std::string> ProgressLines(const CToolInstallJob& job) {
+    // Each line is its label, a blank and its value; English always.
+    std::vector<std::string> lines;
+    const int phase = job.phase;
+    if (!job.projectFilesOnly) {
+        lines.push_back("Application: " + job.tool.dir);
+        lines.push_back("Destination: " + job.targetFolder);
+        lines.push_back("Copying Temporary Setup Files ");
+        if (phase > 1) lines.push_back("Executing Setup ");
+        if (phase > 3) {
+            lines.push_back(job.setupComplete ? "Setup finished " : "Setup terminated ");
+            lines.push_back("Deleting Temporary Setup Files ");
+        }
+    }
+    if (phase > 4) lines.push_back("Copying Project Files ");
+    return lines;
+}
+
+CSetupProgressDlg::CSetupProgressDlg(ToolRecord& tool) : CDialog(IDD_PROGRESS), job_(tool) {}
+
+BOOL CSetupProgressDlg::OnInitDialog() {
+    job_.SetHost(*this);
+    // A job that ends here closes the window before it is ever shown.
+    job_.Prepare();
+    return TRUE;
+}
+
+bool CSetupProgressDlg::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd(), &ps);
+    {
+        win::GdiObject font(CreateFontA(-11, 0, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                        "MS Sans Serif"));
+        HGDIOBJ previous = font ? SelectObject(dc, font.get()) : NULL;
+        SetBkMode(dc, TRANSPARENT);
+        int y = 20;
+        for (const std::string& line : ProgressLines(job_)) {
+            TextOutA(dc, 10, y, line.c_str(), static_cast<int>(line.size()));
+            y += 20;
+        }
+        if (previous) SelectObject(dc, previous);
+    }
+    EndPaint(hwnd(), &ps);
+    // After the paint is over: the step may repaint (and so nest) at once.
+    job_.OnPainted();
+    return true;
+}
+
+bool CSetupProgressDlg::OnTimer(UINT_PTR id) { return job_.OnSupervisionTick(static_cast<unsigned>(id)); }
+
+bool CSetupProgressDlg::OnCommand(WORD id, WORD code, HWND control) {
+    // Enter and Escape would close the window with 1 or 2 while the setup
+    // goes on, and the run would report a failure that did not happen.
+    if (id == IDOK || id == IDCANCEL) return true;
+    return CDialog::OnCommand(id, code, control);
+}
+
+void CSetupProgressDlg::RepaintNow() {
+    InvalidateRect(hwnd(), NULL, TRUE);
+    UpdateWindow(hwnd());
+}
+
+void CSetupProgressDlg::Close(int result) {
+    KillTimer(hwnd(), kJobTimer);
+    EndDialog(result);
+}
+
+void CSetupProgressDlg::StartTimer(unsigned periodMs) { SetTimer(hwnd(), kJobTimer, periodMs, NULL); }
+
+void CSetupProgressDlg::StopTimer() { KillTimer(hwnd(), kJobTimer); }
+
+void CSetupProgressDlg::ShowMessage(const char* text, const char* caption, unsigned icon) {
+    MessageBoxA(hwnd(), text, caption, MB_OK | icon);
+}
