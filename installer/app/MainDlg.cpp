@@ -207,6 +207,9 @@ bool CMainDlg::OnCommand(WORD id, WORD code, HWND control) {
     case IDC_PROJECT:
         if (code == EN_CHANGE) ReloadSettings();
         return true;
+    case IDOK:   // the Install button, and Enter
+        OnInstall();
+        return true;
     case IDCANCEL:
         OnExit();
         return true;
@@ -215,7 +218,3 @@ bool CMainDlg::OnCommand(WORD id, WORD code, HWND control) {
     }
 }
 
-void CMainDlg::OnExit() {
-    // The install run sets restartNeeded and puts the restart question here.
-    EndDialog(IDCANCEL);
-}

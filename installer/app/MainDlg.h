@@ -7,6 +7,7 @@
 
 #include "Catalogue.h"
 #include "Dialog.h"
+#include "SystemRestart.h"
 #include "ToolRecord.h"
 
 class CIniData;
@@ -37,6 +38,16 @@ public:
     // Writes name, company, drive text and language under the project's key.
     void StoreCurrentSettings() const;
 
+    // Install: validates, stores the settings, installs every selected tool
+    // in tool-number order and reports the outcome in the status line.
+    void OnInstall();
+    // One tool: backup offer, then its job in a progress window; the check
+    // box is disabled afterwards. True when the tool was installed.
+    bool ProcessTool(ToolCheckBox& tool);
+
+    // Exit's restart requests go here instead of to Windows (tests).
+    void SetSystemRestart(SystemRestart& restart) { restart_ = &restart; }
+
     int restartNeeded = 0;
 
 protected:
@@ -60,4 +71,5 @@ private:
     int selectAll_ = 0;
     int language_ = 0;
     std::string startDrive_;  // the stored drive, matched by the drive list
+    SystemRestart* restart_ = &WindowsRestart();
 };

@@ -9,10 +9,12 @@
 #include <cstring>
 #include <string>
 
+#include "AppDriver.h"
 #include "Backdrop.h"
 #include "Catalogue.h"
 #include "MainDlg.h"
 #include "Settings.h"
+#include "SystemRestart.h"
 #include "TestSupport.h"
 #include "Texts.h"
 #include "Varnet01.h"
@@ -360,4 +362,81 @@ TEST(AppSettings, StoreWritesTheFieldsAsShown) {
     run.dialog().StoreCurrentSettings();
     EXPECT_EQ("Ann Example", ReadSettingString(SettingsKey(project), "Name"));
     EXPECT_EQ("", ReadSettingString("SOFTWARE\\Tarvo Kinetics", "Name"));
+}
+
+namespace {
+
+// Stands in for Windows' restart: notes the requests and answers as told.
+class FakeRestart : public SystemRestart {
+public:
+    FakeRestart(bool privilege, bool restart) : privilege_(privilege), restart_(restart) {}
+    bool EnableShutdownPrivilege() override {
+        calls.push_back("privilege");
+        return privilege_;
+    }
+    bool RequestRestart() override {
+        calls.push_back("restart");
+        return restart_;
+    }
+    std::vector<std::string> calls;
+
+private:
+    bool privilege_, restart_;
+};
+
+}  // namespace
+
+TEST(AppExit, TheRestartQuestionAndItsAnswers) {
+    // This test program runs as an NT-family program: the privilege comes
+    // before the restart request.
+    const char* kQuestion =
+        "To complete the installation you need to reboot the computer.\n\nDo you wish to reboot now?";
+    const char* kRefused = "Not possible to restart Windows!\n\nYou need to reboot it manually.";
+    struct Case {
+        const char* what;
+        std::vector<int> answers;   // to the question, Exit after Exit
+        bool privilege, restart;
+        std::vector<std::string> calls;
+        const char* caption;        // of the message after Yes; null: none
+        const char* text;
+    } cases[] = {
+        {"Cancel keeps the dialog and asks again; No closes", {IDCANCEL, IDNO}, true, true, {}, nullptr, nullptr},
+        {"Yes and a restart under way", {IDYES}, true, true, {"privilege", "restart"}, "Exit",
+         "Restarting Windows, please wait"},
+        {"Yes without the privilege", {IDYES}, false, true, {"privilege"}, "Error", kRefused},
+        {"Yes and the restart refused", {IDYES}, true, false, {"privilege", "restart"}, "Error", kRefused},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRestart restart(c.privilege, c.restart);
+        InProcessDialog run("[Config]\r\n1=T\r\n[T]\r\nName=T\r\n");
+        ASSERT_TRUE(run.WaitShown());
+        run.dialog().SetSystemRestart(restart);
+        run.dialog().restartNeeded = 1;
+        HWND dlg = run.dialog().hwnd();
+        const DWORD me = GetCurrentProcessId();
+        for (size_t i = 0; i < c.answers.size(); ++i) {
+            ASSERT_TRUE(apptest::PressCommand(dlg, IDCANCEL));
+            HWND box = NULL;
+            ASSERT_TRUE(apptest::WaitFor([&] { return (box = apptest::FindMessageBox(me, "Restart Windows?")) != NULL; },
+                                         10000));
+            EXPECT_EQ(kQuestion, apptest::MessageBoxText(box));
+            ASSERT_TRUE(apptest::PressCommand(box, c.answers[i]));
+            if (c.answers[i] == IDCANCEL) {
+                ASSERT_TRUE(apptest::WaitFor([&] { return apptest::FindMessageBox(me, "Restart Windows?") == NULL; },
+                                             10000));
+                EXPECT_TRUE(IsWindow(dlg));
+                EXPECT_EQ(1, run.dialog().restartNeeded);
+            }
+        }
+        if (c.caption) {
+            HWND box = NULL;
+            ASSERT_TRUE(apptest::WaitFor([&] { return (box = apptest::FindMessageBox(me, c.caption)) != NULL; }, 10000));
+            EXPECT_EQ(c.text, apptest::MessageBoxText(box));
+            ASSERT_TRUE(apptest::PressCommand(box, IDOK));
+        }
+        EXPECT_TRUE(apptest::WaitFor([&] { return !IsWindow(dlg); }, 10000));
+        EXPECT_EQ(c.calls, restart.calls);
+        EXPECT_EQ(0, c.answers.back() == IDYES ? run.dialog().restartNeeded : 0);
+    }
 }
