@@ -11,6 +11,7 @@
 #include "ToolInstallJob.h"
 #include "WindowsFamily.h"
 
+#include "BenchSupport.h"
 #include "ProcessSupport.h"
 #include "TestSupport.h"
 #include "Varnet01.h"
@@ -25,40 +26,9 @@
 
 namespace {
 
-unsigned long long g_seed = 0x2545F4914F6CDD1Dull;
-unsigned Next() {
-    g_seed ^= g_seed << 13;
-    g_seed ^= g_seed >> 7;
-    g_seed ^= g_seed << 17;
-    return static_cast<unsigned>(g_seed >> 32);
-}
+using namespace kvtbench;
 
-double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
-bool Write(const std::string& path, const std::string& bytes) {
-    win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
-    DWORD written = 0;
-    return f && WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL) &&
-           written == bytes.size() && FlushFileBuffers(f.get());
-}
-
-std::string RandomBytes(size_t size) {
-    std::string s(size, '\0');
-    for (size_t i = 0; i + 4 <= size; i += 4) {
-        unsigned v = Next();
-        memcpy(&s[i], &v, 4);
-    }
-    return s;
-}
 
 // A host without a window: repaints run the next step at once, nothing
 // else happens.
@@ -150,47 +120,6 @@ double TimeStaging(const std::string& source, const std::string& target, const s
     return t;
 }
 
-double TimeXcopy(const std::string& source, const std::string& target) {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    std::string exe = std::string(system) + "\\xcopy.exe";
-    std::string cmd = "xcopy.exe /i /q \"" + source + "\" \"" + target + "\"";
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    SECURITY_ATTRIBUTES sa = {sizeof sa, NULL, TRUE};
-    win::File nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                              OPEN_EXISTING, 0, NULL));
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
-    PROCESS_INFORMATION pi;
-    double t0 = Now();
-    if (!CreateProcessA(exe.c_str(), line.data(), NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi)) {
-        fprintf(stderr, "cannot start %s\n", exe.c_str());
-        return -1;
-    }
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    double t = Now() - t0;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return t;
-}
-
-int FilesIn(const std::string& folder, unsigned long long& bytes) {
-    int files = 0;
-    bytes = 0;
-    WIN32_FIND_DATAA fd;
-    win::FindHandle h(FindFirstFileA((folder + "\\*").c_str(), &fd));
-    if (!h) return 0;
-    do {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        ++files;
-        bytes += (static_cast<unsigned long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    } while (FindNextFileA(h.get(), &fd));
-    return files;
-}
 
 int ProcessCount() {
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -236,13 +165,14 @@ void BenchStaging(const std::string& work) {
         double ts, tx;
         if (r % 2 == 0) {
             ts = TimeStaging(source, s, list);
-            tx = TimeXcopy(source, x);
+            tx = TimeXcopy("/i", source, x);
         } else {
-            tx = TimeXcopy(source, x);
+            tx = TimeXcopy("/i", source, x);
             ts = TimeStaging(source, s, list);
         }
-        unsigned long long sb = 0, xb = 0;
-        int sf = FilesIn(s, sb), xf = FilesIn(x, xb);
+        const Tree st = FolderContents(s, false), xt = FolderContents(x, false);
+        const int sf = st.files, xf = xt.files;
+        const unsigned long long sb = st.bytes, xb = xt.bytes;
         printf("round %d: staging %.3f s (%d files, %.1f MB)   xcopy /i %.3f s (%d files, %.1f MB)\n", r + 1, ts,
                sf, sb / 1048576.0, tx, xf, xb / 1048576.0);
         if (sf != 200 || xf != 200) printf("  warning: a copy is incomplete\n");
