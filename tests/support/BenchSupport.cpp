@@ -20,6 +20,18 @@ void MakeFolders(const std::string& path) {
 }
 }  // namespace
 
+std::string WorkFolder(int argc, char** argv, const char* tag) {
+    std::string work;
+    if (argc > 1) {
+        work = argv[1];
+    } else {
+        char temp[MAX_PATH];
+        work = GetTempPathA(sizeof temp, temp) ? temp : ".\\";
+    }
+    if (work.empty() || work.back() != '\\') work += '\\';
+    return work + tag + "-" + std::to_string(GetCurrentProcessId());
+}
+
 double Now() {
     static LARGE_INTEGER freq = [] {
         LARGE_INTEGER f;

@@ -7,6 +7,10 @@
 
 namespace kvtbench {
 
+// The folder a benchmark works in: a new one named after `tag` and the
+// process below argv[1], or below the temporary folder without arguments.
+std::string WorkFolder(int argc, char** argv, const char* tag);
+
 // Seconds on the performance counter.
 double Now();
 // Pseudo-random numbers and bytes (a fixed sequence per run).

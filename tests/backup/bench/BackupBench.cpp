@@ -17,15 +17,7 @@
 using namespace kvtbench;
 
 int main(int argc, char** argv) {
-    std::string work;
-    if (argc > 1) {
-        work = argv[1];
-    } else {
-        char temp[MAX_PATH];
-        work = GetTempPathA(sizeof temp, temp) ? temp : ".\\";
-    }
-    if (work.back() != '\\') work += '\\';
-    work += "kvt-backup-bench-" + std::to_string(GetCurrentProcessId());
+    const std::string work = WorkFolder(argc, argv, "kvt-backup-bench");
 
     const std::string tree = work + "\\Alpha";
     printf("Generating the installation in %s ...\n", tree.c_str());

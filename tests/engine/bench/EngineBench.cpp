@@ -150,7 +150,8 @@ void BenchStaging(const std::string& work) {
     const unsigned long long total = 50ull * 1048576;
     unsigned long long written = 0;
     for (int i = 0; i < 200; ++i) {
-        size_t size = i == 199 ? static_cast<size_t>(total - written)
+        // The last file makes up the rest (if the others left any).
+        size_t size = i == 199 ? static_cast<size_t>(written < total ? total - written : 64 * 1024)
                                : static_cast<size_t>(64 * 1024 + Next() % (384 * 1024));
         std::string name = i == 0 ? "SETUP.EXE" : "DATA" + std::to_string(i) + ".CAB";
         Write(source + "\\" + name, RandomBytes(size));
@@ -294,14 +295,7 @@ void BenchWholeJob(const std::string& work) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string work;
-    if (argc > 1) {
-        work = argv[1];
-    } else {
-        const char* tmp = fGetWindowsDirectory(2);
-        work = tmp ? tmp : ".";
-    }
-    work = JoinPath(work, "kvt-engine-bench-" + std::to_string(GetCurrentProcessId()));
+    const std::string work = WorkFolder(argc, argv, "kvt-engine-bench");
     WindowsFamily = FamilyNT;
     printf("Working in %s\n\n", work.c_str());
 

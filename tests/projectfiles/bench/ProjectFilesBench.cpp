@@ -51,14 +51,7 @@ double TimeSequentialRead(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string work;
-    if (argc > 1) {
-        work = argv[1];
-    } else {
-        const char* tmp = fGetWindowsDirectory(2);
-        work = tmp ? tmp : ".";
-    }
-    work = JoinPath(work, "kvt-bench-" + std::to_string(GetCurrentProcessId()));
+    const std::string work = WorkFolder(argc, argv, "kvt-bench");
     // The family is fixed so that the run does not depend on the prefix.
     WindowsFamily = FamilyNT;
 
