@@ -3,32 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 using namespace jobtest;
-
-namespace {
-
-LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, m, wp, lp);
-}
-
-// A hidden top-level window of the test's own.
-HWND MakeWindow(const std::string& caption) {
-    static ATOM cls = 0;
-    if (!cls) {
-        WNDCLASSA wc;
-        ZeroMemory(&wc, sizeof wc);
-        wc.lpfnWndProc = PlainWindowProc;
-        wc.hInstance = GetModuleHandleA(NULL);
-        wc.lpszClassName = "KVTJobTestWindow";
-        cls = RegisterClassA(&wc);
-    }
-    return CreateWindowExA(0, "KVTJobTestWindow", caption.c_str(), WS_OVERLAPPEDWINDOW, 0, 0,
-                           100, 100, NULL, NULL, GetModuleHandleA(NULL), NULL);
-}
-
-}  // namespace
 
 TEST(JobPrepare, SetupKindFromTheFirstMatchingKeyword) {
     struct Case {
@@ -89,15 +67,15 @@ TEST(JobPrepare, BusySetupEndsAJobThatWouldRunOne) {
         SCOPED_TRACE(c.what);
         Scene s("Alpha");
         s.tool.file = c.file;
-        HWND window = NULL;
+        std::unique_ptr<kvttest::TestWindow> window;
         if (c.busy == ByProcess) {
             s.AddSetup();
             s.SetupOption("ExitMs", "60000");
             ASSERT_TRUE(s.other.Start(s.source + "\\" + s.tool.setup, s.tool.setup, s.source));
             ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
         } else {
-            window = MakeWindow(s.tool.title + " - Wizard");
-            ASSERT_TRUE(window);
+            window.reset(new kvttest::TestWindow(s.tool.title + " - Wizard", false));
+            ASSERT_TRUE(window->get());
         }
         EXPECT_EQ(c.closes == 0, s.job.Prepare());
         EXPECT_EQ(c.closes, static_cast<int>(s.host.closes.size()));
@@ -107,7 +85,6 @@ TEST(JobPrepare, BusySetupEndsAJobThatWouldRunOne) {
         } else {
             EXPECT_EQ(PhaseProjectFiles, s.job.phase);
         }
-        if (window) DestroyWindow(window);
     }
 }
 

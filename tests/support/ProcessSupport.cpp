@@ -79,6 +79,31 @@ int CountProcesses(const std::string& exeName) {
     return count;
 }
 
+namespace {
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, m, wp, lp);
+}
+}  // namespace
+
+TestWindow::TestWindow(const std::string& caption, bool visible) {
+    static ATOM cls = 0;
+    if (!cls) {
+        WNDCLASSA wc;
+        ZeroMemory(&wc, sizeof wc);
+        wc.lpfnWndProc = PlainWindowProc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "KVTTestWindow";
+        cls = RegisterClassA(&wc);
+    }
+    window_ = CreateWindowExA(0, "KVTTestWindow", caption.c_str(),
+                              WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 200, 100, NULL,
+                              NULL, GetModuleHandleA(NULL), NULL);
+}
+
+TestWindow::~TestWindow() {
+    if (window_) DestroyWindow(window_);
+}
+
 OwnedProcess::~OwnedProcess() {
     if (!process_) return;
     if (WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {

@@ -40,6 +40,20 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // counted through the toolhelp snapshot.
 int CountProcesses(const std::string& exeName);
 
+// A top-level window of the test's own (hidden unless `visible`),
+// destroyed when the object goes.
+class TestWindow {
+public:
+    TestWindow(const std::string& caption, bool visible);
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND get() const { return window_; }
+
+private:
+    HWND window_;
+};
+
 // A program started by a test and terminated when the object goes.
 class OwnedProcess {
 public:

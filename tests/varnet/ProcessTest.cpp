@@ -21,38 +21,6 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, m, wp, lp);
-}
-
-// A top-level window of the test's own, destroyed when the object goes.
-class TestWindow {
-public:
-    TestWindow(const std::string& caption, bool visible) {
-        static ATOM cls = 0;
-        if (!cls) {
-            WNDCLASSA wc;
-            ZeroMemory(&wc, sizeof wc);
-            wc.lpfnWndProc = PlainWindowProc;
-            wc.hInstance = GetModuleHandleA(NULL);
-            wc.lpszClassName = "KVTProcessTestWindow";
-            cls = RegisterClassA(&wc);
-        }
-        window_ = CreateWindowExA(0, "KVTProcessTestWindow", caption.c_str(),
-                                  WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 10, 10, 200,
-                                  100, NULL, NULL, GetModuleHandleA(NULL), NULL);
-    }
-    ~TestWindow() {
-        if (window_) DestroyWindow(window_);
-    }
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_;
-};
-
 // A folder with a copy of the stand-in setup under a name of its own,
 // running until it is killed (or for a minute).
 struct RunningSetup {
