@@ -168,10 +168,17 @@ void PrintSummary(const std::vector<Tool>& installed, const std::string& drive,
     std::vector<std::string> changed = NewOrChanged(before.tarvo, SnapshotTree(tarvo));
     std::vector<std::string> changedWin = NewOrChanged(before.windows, SnapshotTree(windows));
     changed.insert(changed.end(), changedWin.begin(), changedWin.end());
+    std::set<std::string> seen;
     for (const std::string& f : changed) {
         bool inTarget = false;
         for (const std::string& t : targets) inTarget = inTarget || IsBelow(f, t);
-        if (inTarget) continue;
+        // Under WoW64 the Windows folder lists the 32-bit system folder
+        // twice: as the system folder and under its own name.
+        if (inTarget || !seen.insert(UnixPath(f, map)).second) continue;
+        if (IsBelow(f, map.wow64Folder)) {
+            places[0].files.push_back(f);
+            continue;
+        }
         for (Place& p : places)
             if (IsBelow(f, p.folder)) {
                 p.files.push_back(f);
