@@ -36,7 +36,7 @@ const char* const kFinalTexts[] = {kSuccess, "Installation finished, problems oc
 // Every wait of the driver has one of these limits.
 const DWORD kDialogLimitMs = 60000;   // the main dialog after the start
 const DWORD kFirstSignMs = 20000;     // Install shows any effect
-const DWORD kRunLimitMs = 600000;     // the whole run
+const DWORD kRunLimitMs = 300000;     // the whole run
 const DWORD kIdleEndMs = 3000;        // idle without a final text: the run has ended
 const DWORD kShotLimitMs = 30000;     // the script takes a screenshot
 const DWORD kCloseLimitMs = 30000;    // Exit closes the program
@@ -286,6 +286,11 @@ int Install(const std::string& medium, const std::string& project, const std::st
     std::string text;
     for (;;) {
         const DWORD now = GetTickCount();
+        if (!IsWindow(dlg)) {
+            std::printf("error: the main dialog went away during the run; status line was \"%s\"\n",
+                        text.c_str());
+            return 3;
+        }
         if (HWND note = FindBox("Note", "Hinweis")) {
             if (answered.insert(note).second) {
                 std::printf("Backup prompt: %s -> No\n", apptest::MessageBoxText(note).c_str());
