@@ -98,9 +98,13 @@ bool Shot(const std::string& folder, const char* name) {
     return false;
 }
 
+// The installer's boxes only: another program's "Error" is none of its
+// business.
+DWORD g_installer = 0;
+
 HWND FindBox(const char* english, const char* german) {
-    HWND box = apptest::FindMessageBox(0, english);
-    return box ? box : apptest::FindMessageBox(0, german);
+    HWND box = apptest::FindMessageBox(g_installer, english);
+    return box ? box : apptest::FindMessageBox(g_installer, german);
 }
 
 // A visible top-level window captioned with a tool's Title: a setup is
@@ -239,6 +243,7 @@ int Install(const std::string& medium, const std::string& project, const std::st
                     static_cast<unsigned long>(kDialogLimitMs / 1000));
         return 3;
     }
+    GetWindowThreadProcessId(dlg, &g_installer);
     HWND projectField = GetDlgItem(dlg, 1011), status = GetDlgItem(dlg, 1023);
     // A project fixed by the medium stays as it is shown.
     if (IsWindowEnabled(projectField) || apptest::Text(projectField).empty())
@@ -306,14 +311,14 @@ int Install(const std::string& medium, const std::string& project, const std::st
             }
             activity = true;
         }
-        if (HWND info = apptest::FindMessageBox(0, "Info")) {
+        if (HWND info = apptest::FindMessageBox(g_installer, "Info")) {
             if (answered.insert(info).second) {
                 std::printf("Notice: %s -> OK\n", apptest::MessageBoxText(info).c_str());
                 apptest::PressCommand(info, IDOK);
             }
             activity = true;
         }
-        HWND progress = apptest::FindMessageBox(0, "Kitbay");
+        HWND progress = apptest::FindMessageBox(g_installer, "Kitbay");
         if (progress) {
             progressSeen = activity = true;
             if (!progressShot && SetupWindowShown(tools)) {
@@ -325,7 +330,7 @@ int Install(const std::string& medium, const std::string& project, const std::st
         if (!text.empty()) activity = true;
 
         const bool idle = IsWindowEnabled(dlg) && !progress && !FindBox("Note", "Hinweis") &&
-                          !FindBox("Error", "Fehler") && !apptest::FindMessageBox(0, "Info");
+                          !FindBox("Error", "Fehler") && !apptest::FindMessageBox(g_installer, "Info");
         bool final = false;
         for (const char* f : kFinalTexts) final = final || text == f;
         if (idle && final) break;
