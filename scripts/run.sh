@@ -69,7 +69,7 @@ winpath() { WINEPREFIX=$prefix WINEDEBUG=-all winepath -w "$1" 2>/dev/null; }
 if [ "${1:-}" != "--inside-xvfb" ]; then
   # The stand-in setups (never committed: examples/medium/.gitignore).
   grep -v '^#' "$medium/stand-ins.txt" | while read -r setup; do
-    [ -n "$setup" ] && cp "$helpers/bin/FakeSetup.exe" "$medium/$setup"
+    if [ -n "$setup" ]; then cp "$helpers/bin/FakeSetup.exe" "$medium/$setup"; fi
   done
   if [ "${KVT_RUN_KEEP:-0}" != 1 ]; then
     # What an earlier run installed: the Tarvo folder, the files the
