@@ -1,16 +1,14 @@
-// The sample medium of examples/medium, every offered tool through its
-// install job under each Windows family, with the stand-in setup copied in
-// as scripts/run.sh does: each job succeeds, each setup leaves its main
-// file, staged files go or stay as the tool's CopyFiles says, the registry
-// files land, and the project file groups place their family variants,
-// English overlays, renamed and rewritten files. The install run and its
-// windows are not involved: the job runs on a host of this test.
-#include "Catalogue.h"
-#include "JobHost.h"
+// The sample medium of examples/medium installed by KVTInstall itself under
+// each Windows family Wine can report (a copy of the program under a name
+// of its own, with Wine's version for that name), driven through its
+// windows, with the stand-in setup copied in as scripts/run.sh does: every
+// offered tool succeeds, each setup leaves its main file, staged files go
+// or stay as the tool's CopyFiles says, the registry files land, and the
+// project file groups place their family variants, English overlays,
+// renamed and rewritten files.
+#include "AppDriver.h"
+#include "AppRun.h"
 #include "RunSummary.h"
-#include "ToolInstallJob.h"
-#include "Varnet01.h"
-#include "WindowsFamily.h"
 
 #include "TestSupport.h"
 
@@ -18,6 +16,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,25 +29,6 @@ const char kProject[] = "MediumTest";
 const char kUser[] = "Jo Sample";
 const char kCompany[] = "Sample Works";
 const char kToolKeys[] = "SOFTWARE\\Tarvo Kinetics\\Sample";
-
-// Stands in for the progress window: a repaint ends with the job's paint
-// hook, ticks come when the test delivers them.
-class Host : public JobHost {
-public:
-    explicit Host(CToolInstallJob& job) : job_(job) { job.SetHost(*this); }
-    void RepaintNow() override { job_.OnPainted(); }
-    void Close(int result) override { closes.push_back(result); }
-    void StartTimer(unsigned) override { timer = true; }
-    void StopTimer() override { timer = false; }
-    void ShowMessage(const char* text, const char*, unsigned) override { messages.push_back(text); }
-
-    std::vector<int> closes;
-    std::vector<std::string> messages;
-    bool timer = false;
-
-private:
-    CToolInstallJob& job_;
-};
 
 void CopyTree(const std::string& from, const std::string& to) {
     kvttest::MakeDirs(to);
@@ -64,14 +44,6 @@ void CopyTree(const std::string& from, const std::string& to) {
             CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
     } while (FindNextFileA(find, &e));
     FindClose(find);
-}
-
-std::string ProgramName() {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(NULL, exe, sizeof exe);
-    std::string name = exe;
-    name = name.substr(name.find_last_of('\\') + 1);
-    return name.substr(0, name.rfind('.'));
 }
 
 std::string Folder(int kind) {
@@ -214,7 +186,15 @@ const RegExpectation kValues[] = {
     {"123", "Reports", "Pages", "dword:64"},
 };
 
-class SampleMedium : public ::testing::TestWithParam<int> {
+struct Family {
+    int number;           // 1 Windows 95, 2 98, 3 NT
+    const char* version;  // what Wine reports to the program
+    const char* name;
+};
+void PrintTo(const Family& f, std::ostream* os) { *os << f.version; }
+const Family kFamilies[] = {{1, "win95", "Win95"}, {2, "win98", "Win98"}, {3, "nt40", "NT"}};
+
+class SampleMedium : public ::testing::TestWithParam<Family> {
 protected:
     void SetUp() override {
         base_ = scratch_.path();
@@ -241,17 +221,23 @@ protected:
             // The Designer's window is for the screenshot only.
             WritePrivateProfileStringA("FakeSetup", "WindowMs", "1", ini.c_str());
         }
-        kvttest::WriteFile(medium_ + "\\" + ProgramName() + ".ini",
-                           ReadFile(medium_ + "\\KVTInstall.ini"));
-        GetCurrentDirectoryA(sizeof oldCwd_, oldCwd_);
-        SetCurrentDirectoryA(medium_.c_str());
-        oldFamily_ = WindowsFamily;
+        // The program's copy, its INI named after it, and its Windows.
+        program_ = kvttest::UniqueName("kvtmedium");
+        exe_ = kvttest::BinDir() + "\\" + program_ + ".exe";
+        ASSERT_TRUE(CopyFileA((kvttest::BinDir() + "\\KVTInstall.exe").c_str(), exe_.c_str(), FALSE));
+        kvttest::SetWineVersionFor(program_ + ".exe", GetParam().version);
+        kvttest::WriteFile(medium_ + "\\" + program_ + ".ini", ReadFile(medium_ + "\\KVTInstall.ini"));
+        // The staging list of this run, in a folder of its own.
+        kvttest::MakeDirs(base_ + "\\temp");
+        SetEnvironmentVariableA("TMP", (base_ + "\\temp").c_str());
+        SetEnvironmentVariableA("TEMP", (base_ + "\\temp").c_str());
         RemoveLeftovers();
     }
     void TearDown() override {
-        WindowsFamily = oldFamily_;
-        SetCurrentDirectoryA(oldCwd_);
+        kvttest::SetWineVersionFor(program_ + ".exe", nullptr);
+        DeleteFileA(exe_.c_str());
         RemoveLeftovers();
+        runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string("SOFTWARE\\Tarvo Kinetics\\") + kProject, 0);
     }
 
     // What the medium places outside the test's folder.
@@ -267,45 +253,9 @@ protected:
             runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kToolKeys, view);
     }
 
-    // Runs the job to its end as the progress window would; the result, or
-    // 100 when it did not end in time.
-    int RunJob(ToolRecord& tool) {
-        CToolInstallJob job(tool);
-        Host host(job);
-        job.toolSourceFolder = medium_ + "\\" + tool.dir;
-        job.targetFolder = base_ + "\\Tarvo\\" + (tool.installPath ? std::string(kProject) + "\\" : "") + tool.dir;
-        job.projectName = kProject;
-        job.german = 0;
-        job.userName = kUser;
-        job.company = kCompany;
-        const std::string record = base_ + "\\" + tool.dir + ".run";
-        if (job.Prepare()) {
-            host.RepaintNow();
-            const DWORD start = GetTickCount();
-            bool waited = false;
-            while (host.closes.empty() && host.timer && GetTickCount() - start < 60000) {
-                if (job.phase == PhaseWaitSetup && job.delayCountdown <= 0) {
-                    // Ticks come faster than the clock: let the setup run.
-                    if (!waited) {
-                        waited = true;
-                        const DWORD since = GetTickCount();
-                        while (ReadFile(record).find("Exited=") == std::string::npos &&
-                               GetTickCount() - since < 30000)
-                            Sleep(50);
-                    }
-                    Sleep(20);
-                }
-                job.OnSupervisionTick(kJobTimer);
-            }
-        }
-        for (const std::string& m : host.messages) ADD_FAILURE() << tool.name << ": notice " << m;
-        return host.closes.empty() ? 100 : host.closes.front();
-    }
-
     kvttest::TempDir scratch_{"medium"};
     std::string base_, medium_;
-    char oldCwd_[MAX_PATH] = "";
-    int oldFamily_ = 0;
+    std::string program_, exe_;
 };
 
 std::string Expand(const char* path, const std::string& base) {
@@ -323,25 +273,60 @@ std::string Expand(const char* path, const std::string& base) {
 }  // namespace
 
 TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
-    const int family = GetParam();
-    WindowsFamily = family;
-    CIniData config;
-    const int count = config.GetNumberOfSections();
-    ASSERT_EQ(9, count);
-    std::vector<ToolRecord> tools(static_cast<size_t>(count));
-    std::vector<std::string> offered;
-    for (int n = 1; n <= count; ++n) {
-        CIniData ini;
-        ToolRecord& tool = tools[static_cast<size_t>(n - 1)];
-        if (!ReadToolRecord(ini, n, family, tool)) continue;
-        offered.push_back(tool.dir);
-        EXPECT_EQ(-1, RunJob(tool)) << tool.name;
+    const int family = GetParam().number;
+    namespace ids = apptest::ids;
+    apptest::AppProcess app(exe_, medium_);
+    HWND dlg = app.WaitMainDialog();
+    ASSERT_TRUE(dlg != NULL);
+
+    // The tools this family is offered; every one of them is installed.
+    const char* const names[] = {"Kitbay Designer", "Kitbay Motion Lab", "Trakset Recorder", "Lapvue Viewer",
+                                 "Shared Components", "Ulvan Simulator", "Kitbay Port Drivers 9x",
+                                 "Kitbay Report Generator", "Sample Projects"};
+    const std::vector<std::vector<bool>> offers = {
+        {true, true, true, true, true, false, true, true, true},
+        {true, true, true, true, true, true, true, true, true},
+        {true, true, true, true, true, true, false, true, true}};
+    for (int i = 0; i < 9; ++i) {
+        SCOPED_TRACE(names[i]);
+        HWND box = GetDlgItem(dlg, ids::kFirstTool + i);
+        ASSERT_TRUE(box != NULL);
+        EXPECT_EQ(names[i], apptest::Text(box));
+        const bool offered = offers[static_cast<size_t>(family - 1)][static_cast<size_t>(i)];
+        EXPECT_EQ(offered, IsWindowEnabled(box) != FALSE);
+        if (offered && apptest::Send(box, BM_GETCHECK) != BST_CHECKED) {
+            ASSERT_TRUE(apptest::Click(box));
+        }
     }
-    const std::vector<std::vector<std::string>> expectedOffers = {
-        {"Designer", "Qev", "Trakset", "Lapvue", "Components", "Drivers9x", "Reports", "Samples"},
-        {"Designer", "Qev", "Trakset", "Lapvue", "Components", "Ulvan", "Drivers9x", "Reports", "Samples"},
-        {"Designer", "Qev", "Trakset", "Lapvue", "Components", "Ulvan", "Reports", "Samples"}};
-    EXPECT_EQ(expectedOffers[static_cast<size_t>(family - 1)], offered);
+    // The target drive is the test's folder (the drive box takes any text),
+    // so the tools' folders are its own; the project field takes the test's
+    // project although the medium fixes "Sample".
+    apptest::SetText(GetDlgItem(dlg, ids::kDrive), base_ + "\\");
+    apptest::SetText(GetDlgItem(dlg, ids::kProject), kProject);
+    apptest::SetText(GetDlgItem(dlg, ids::kName), kUser);
+    apptest::SetText(GetDlgItem(dlg, ids::kCompany), kCompany);
+    ASSERT_TRUE(apptest::PressCommand(dlg, ids::kInstall));
+
+    // No backup prompt (nothing is there yet), no error, no notice: the run
+    // ends with its success text.
+    std::string status;
+    HWND unexpected = NULL;
+    ASSERT_TRUE(apptest::WaitFor([&] {
+        status = apptest::Text(GetDlgItem(dlg, ids::kStatus));
+        for (const char* caption : {"Error", "Info", "Note"})
+            if ((unexpected = apptest::FindMessageBox(app.pid(), caption)) != NULL) return true;
+        return status == "Installation completed successfully";
+    }, 180000)) << status;
+    ASSERT_TRUE(unexpected == NULL) << apptest::Text(unexpected) << ": " << apptest::MessageBoxText(unexpected);
+
+    // Tools that need a restart were installed: Exit asks, No leaves.
+    ASSERT_TRUE(apptest::PressCommand(dlg, ids::kExit));
+    HWND question = app.WaitMessageBox("Restart Windows?");
+    ASSERT_TRUE(question != NULL);
+    ASSERT_TRUE(apptest::PressCommand(question, IDNO));
+    DWORD code = 1;
+    EXPECT_TRUE(app.WaitExit(20000, &code));
+    EXPECT_EQ(0u, code);
 
     const char f = static_cast<char>('0' + family);
     for (const FileExpectation& e : kFiles) {
@@ -361,9 +346,5 @@ TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, SampleMedium, ::testing::Values(1, 2, 3),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(info.param == 1   ? "Win95"
-                                                : info.param == 2 ? "Win98"
-                                                                  : "NT");
-                         });
+INSTANTIATE_TEST_SUITE_P(Families, SampleMedium, ::testing::ValuesIn(kFamilies),
+                         [](const ::testing::TestParamInfo<Family>& info) { return std::string(info.param.name); });
