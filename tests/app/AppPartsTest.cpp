@@ -437,6 +437,8 @@ TEST(AppExit, TheRestartQuestionAndItsAnswers) {
         }
         EXPECT_TRUE(apptest::WaitFor([&] { return !IsWindow(dlg); }, 10000));
         EXPECT_EQ(c.calls, restart.calls);
-        EXPECT_EQ(0, c.answers.back() == IDYES ? run.dialog().restartNeeded : 0);
+        if (c.answers.back() == IDYES) {
+            EXPECT_EQ(0, run.dialog().restartNeeded);   // a restart was tried
+        }
     }
 }

@@ -123,22 +123,13 @@ struct Before {
     runsummary::RegSnapshot reg32, reg64;
 };
 
-std::string Folder(int kind) {
-    char buf[MAX_PATH] = "";
-    if (kind == 0)
-        GetWindowsDirectoryA(buf, sizeof buf);
-    else
-        GetSystemDirectoryA(buf, sizeof buf);
-    return buf;
-}
-
 void PrintSummary(const std::vector<Tool>& installed, const std::string& drive,
                   const std::string& project, const Before& before) {
     using namespace runsummary;
     const PathMap map = CurrentPathMap();
     const std::string tarvo = drive.substr(0, 3) + "Tarvo";
     const std::string projectFolder = tarvo + "\\" + project;
-    const std::string windows = Folder(0), system = Folder(1);
+    const std::string windows = runsummary::WindowsFolder(0), system = runsummary::WindowsFolder(1);
 
     std::printf("\nTool target folders (paths in the Wine prefix):\n");
     std::vector<std::string> targets;
@@ -275,7 +266,7 @@ int Install(const std::string& medium, const std::string& project, const std::st
     Before before;
     const std::string tarvo = drive.substr(0, 3) + "Tarvo";
     before.tarvo = runsummary::SnapshotTree(tarvo);
-    before.windows = runsummary::SnapshotTree(Folder(0));
+    before.windows = runsummary::SnapshotTree(runsummary::WindowsFolder(0));
     before.reg32 = runsummary::SnapshotRegistry(HKEY_LOCAL_MACHINE, kSettingsRoot, 0);
     before.reg64 = runsummary::SnapshotRegistry(HKEY_LOCAL_MACHINE, kSettingsRoot, KEY_WOW64_64KEY);
 

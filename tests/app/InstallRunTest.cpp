@@ -322,7 +322,7 @@ TEST(InstallRun, TheProgressWindowWhileASetupRuns) {
     EXPECT_FALSE(style & WS_SYSMENU);
     EXPECT_TRUE(GetWindowLongA(progress, GWL_EXSTYLE) & WS_EX_APPWINDOW);
     EXPECT_EQ(scene.Dialog(), GetWindow(progress, GW_OWNER));
-    EXPECT_FALSE(scene.Enabled(kInstall) && IsWindowEnabled(scene.Dialog()));
+    EXPECT_FALSE(IsWindowEnabled(scene.Dialog()));   // modal over the main dialog
 
     // The banner: the only control, bitmap 142 at its place, at its size.
     HWND banner = GetWindow(progress, GW_CHILD);

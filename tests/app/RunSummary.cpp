@@ -195,4 +195,13 @@ PathMap CurrentPathMap() {
     return map;
 }
 
+std::string WindowsFolder(int kind) {
+    char buf[MAX_PATH] = "";
+    if (kind == 0)
+        GetWindowsDirectoryA(buf, sizeof buf);
+    else
+        GetSystemDirectoryA(buf, sizeof buf);
+    return buf;
+}
+
 }  // namespace runsummary

@@ -51,6 +51,9 @@ struct PathMap {
 std::string UnixPath(const std::string& windowsPath, const PathMap& map);
 // The map of this process.
 PathMap CurrentPathMap();
+// The Windows folder (kind 0) or the system folder (kind 1), as this
+// process sees them.
+std::string WindowsFolder(int kind);
 // True when `path` is `folder` or lies below it (case ignored).
 bool IsBelow(const std::string& path, const std::string& folder);
 

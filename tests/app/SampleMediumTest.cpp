@@ -46,15 +46,6 @@ void CopyTree(const std::string& from, const std::string& to) {
     FindClose(find);
 }
 
-std::string Folder(int kind) {
-    char buf[MAX_PATH] = "";
-    if (kind == 0)
-        GetWindowsDirectoryA(buf, sizeof buf);
-    else
-        GetSystemDirectoryA(buf, sizeof buf);
-    return buf;
-}
-
 // A string or dword value in either registry view (the registry editor
 // that applies NT.REG files may be a 64-bit program).
 std::string RegValue(const std::string& key, const char* name) {
@@ -246,9 +237,9 @@ protected:
         DeleteFileA("C:\\Tarvo\\Kitbay.ini");
         kvttest::RemoveTree("C:\\Tarvo\\Shared");
         RemoveDirectoryA("C:\\Tarvo");
-        for (const char* f : {"KVTDES.INI"}) DeleteFileA((Folder(0) + "\\" + f).c_str());
+        for (const char* f : {"KVTDES.INI"}) DeleteFileA((runsummary::WindowsFolder(0) + "\\" + f).c_str());
         for (const char* f : {"KVTDES9X.DAT", "KVTDESNT.DAT", "KvtRt.ini", "KVTPORT.INI", "KVTPORT.TXT"})
-            DeleteFileA((Folder(1) + "\\" + f).c_str());
+            DeleteFileA((runsummary::WindowsFolder(1) + "\\" + f).c_str());
         for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)})
             runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kToolKeys, view);
     }
@@ -265,8 +256,8 @@ std::string Expand(const char* path, const std::string& base) {
     case 'C': return base + "\\Tarvo" + rest;
     case 'P': return std::string("C:\\Tarvo\\") + kProject + rest;
     case 'D': return "C:\\Tarvo" + rest;
-    case 'W': return Folder(0) + rest;
-    default: return Folder(1) + rest;
+    case 'W': return runsummary::WindowsFolder(0) + rest;
+    default: return runsummary::WindowsFolder(1) + rest;
     }
 }
 
