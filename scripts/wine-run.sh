@@ -9,10 +9,17 @@
 # null graphics driver so windows and dialogs work without X (--x11 at
 # creation keeps Wine's X11 driver instead, for screenshots), no crash
 # dialog, and one persistent wineserver so each program starts in a few
-# milliseconds. It runs 32-bit and 64-bit programs side by side; a prefix
-# made before the 32-bit Wine was installed cannot start 32-bit programs
-# ("could not load kernel32.dll") and is made anew.
+# milliseconds. Where the host runs 32-bit programs (wine-env.sh), it runs
+# 32-bit and 64-bit programs side by side, and a prefix made before the
+# 32-bit Wine was installed ("could not load kernel32.dll") is made anew;
+# elsewhere it runs 64-bit programs only and a prefix needs no syswow64.
+#
+#   wine-run.sh --runs-32bit                 exit status 0 when the host runs 32-bit programs
 set -euo pipefail
+# shellcheck source=wine-env.sh
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+if [ "${1:-}" = "--runs-32bit" ]; then if kvt_host_runs_32bit; then exit 0; else exit 1; fi; fi
 
 prefix=""
 graphics=null
@@ -32,14 +39,20 @@ if [ "${1:-}" = "--stop" ]; then
   exit 0
 fi
 
-# Ready: made by this script with both Wine loaders present.
+# Ready: made by this script, with 32-bit support where the host runs
+# 32-bit programs. The 64-bit loader takes either kind.
+wow64=0
+kvt_host_runs_32bit && wow64=1
 prefix_ready() {
-  [ -f "$WINEPREFIX/.kvt-ready-wow64" ] && [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]
+  if [ -f "$WINEPREFIX/.kvt-ready-wow64" ] && [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    return 0
+  fi
+  [ $wow64 = 0 ] && [ -f "$WINEPREFIX/.kvt-ready-win64" ]
 }
 
 ensure_prefix() {
   prefix_ready && return 0
-  if [ ! -x /usr/lib/wine/wine ]; then
+  if [ $wow64 = 1 ] && [ ! -x "$kvt_wine32" ]; then
     echo "wine-run.sh: the 32-bit Wine (wine32:i386) is missing; run scripts/bootstrap.sh" >&2
     exit 2
   fi
@@ -49,7 +62,7 @@ ensure_prefix() {
   if ! prefix_ready; then
     [ -d "$WINEPREFIX" ] && { wineserver -k >/dev/null 2>&1 || true; }
     rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    kvt_wine wineboot -i >/dev/null 2>&1 || true
     local reg="$WINEPREFIX/kvt-setup.reg"
     {
       printf 'REGEDIT4\n\n'
@@ -58,13 +71,16 @@ ensure_prefix() {
       fi
       printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n'
     } >"$reg"
-    wine regedit /s "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+    kvt_wine regedit /s "$(kvt_wine winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
     wineserver -w >/dev/null 2>&1 || true
-    if [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    if [ $wow64 = 0 ]; then
+      touch "$WINEPREFIX/.kvt-ready-win64"
+    elif [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+      touch "$WINEPREFIX/.kvt-ready-wow64"
+    else
       echo "wine-run.sh: $WINEPREFIX was made without 32-bit support" >&2
       exit 2
     fi
-    touch "$WINEPREFIX/.kvt-ready-wow64"
   fi
   flock -u 9
   exec 9>&-
@@ -76,7 +92,7 @@ ensure_prefix
 # own helper processes (services, the desktop) start with the first program
 # and live as long as the server: start them here, away from our pipes.
 if wineserver -p </dev/null >/dev/null 2>&1; then
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  kvt_wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 fi
 
 [ $# -gt 0 ] || exit 0
@@ -85,7 +101,7 @@ fi
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 set +e
-wine "$@" </dev/null >"$out" 2>"$err"
+kvt_wine "$@" </dev/null >"$out" 2>"$err"
 rc=$?
 set -e
 cat "$out"
