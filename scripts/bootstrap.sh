@@ -12,6 +12,8 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   libz-mingw-w64-dev
   wine wine64 wine32:i386
+  # makensis builds the sample medium's NSIS installers.
+  nsis
   googletest
   g++ gzip
   xvfb xauth imagemagick

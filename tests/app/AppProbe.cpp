@@ -2,7 +2,8 @@
 // the Wine prefix as a user would.
 //   kvt_app_probe wait [timeout-ms]   exit code 0 once the main dialog shows
 //   kvt_app_probe exit                exit code 0 when Exit was pressed
-//   kvt_app_probe clean               deletes HKLM\SOFTWARE\Tarvo Kinetics
+//   kvt_app_probe clean               deletes HKLM\SOFTWARE\Tarvo Kinetics and the
+//                                     uninstall entries published by Tarvo Kinetics
 //   kvt_app_probe install <medium> <project> <name> <company> [<shot folder>]
 //       Fills in the main dialog (a project fixed by the medium is kept),
 //       installs the pre-selected tools, answers the backup prompt with No,
@@ -28,6 +29,9 @@
 namespace {
 
 const char kSettingsRoot[] = "SOFTWARE\\Tarvo Kinetics";
+// Where the medium's NSIS installers register their uninstallers.
+const char kUninstallRoot[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kPublisher[] = "Tarvo Kinetics";
 const char kSuccess[] = "Installation completed successfully";
 const char* const kFinalTexts[] = {kSuccess, "Installation finished, problems occured",
                                    "Installation erfolgreich abgeschlossen",
@@ -123,6 +127,44 @@ struct Before {
     runsummary::RegSnapshot reg32, reg64;
 };
 
+// The values below both registry roots the summary shows, in one view.
+runsummary::RegSnapshot SnapshotRoots(REGSAM view) {
+    runsummary::RegSnapshot all;
+    for (const char* root : {kSettingsRoot, kUninstallRoot}) {
+        runsummary::RegSnapshot one = runsummary::SnapshotRegistry(HKEY_LOCAL_MACHINE, root, view);
+        all.insert(one.begin(), one.end());
+    }
+    return all;
+}
+
+// Deletes the uninstall entries whose publisher is Tarvo Kinetics.
+bool DeleteOwnUninstallEntries(REGSAM view) {
+    bool ok = true;
+    std::vector<std::string> own;
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallRoot, 0, KEY_READ | view, &h) != ERROR_SUCCESS)
+        return true;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLen = sizeof name;
+        if (RegEnumKeyExA(h, i, name, &nameLen, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
+        char publisher[256] = "";
+        DWORD size = sizeof publisher;
+        HKEY entry;
+        if (RegOpenKeyExA(h, name, 0, KEY_READ | view, &entry) == ERROR_SUCCESS) {
+            if (RegQueryValueExA(entry, "Publisher", NULL, NULL, reinterpret_cast<BYTE*>(publisher),
+                                 &size) == ERROR_SUCCESS &&
+                std::strcmp(publisher, kPublisher) == 0)
+                own.push_back(name);
+            RegCloseKey(entry);
+        }
+    }
+    RegCloseKey(h);
+    for (const std::string& name : own)
+        ok = runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(kUninstallRoot) + "\\" + name, view) && ok;
+    return ok;
+}
+
 void PrintSummary(const std::vector<Tool>& installed, const std::string& drive,
                   const std::string& project, const Before& before) {
     using namespace runsummary;
@@ -187,15 +229,14 @@ void PrintSummary(const std::vector<Tool>& installed, const std::string& drive,
         for (const std::string& f : p.files) std::printf("    %s\n", UnixPath(f, map).c_str());
     }
 
-    std::printf("\nRegistry values written (HKEY_LOCAL_MACHINE\\%s and below):\n", kSettingsRoot);
-    std::vector<std::string> lines = NewOrChangedValues(
-        before.reg32, SnapshotRegistry(HKEY_LOCAL_MACHINE, kSettingsRoot, 0), "HKEY_LOCAL_MACHINE");
+    std::printf("\nRegistry values written (HKEY_LOCAL_MACHINE\\%s and HKEY_LOCAL_MACHINE\\%s, and below):\n",
+                kSettingsRoot, kUninstallRoot);
+    std::vector<std::string> lines = NewOrChangedValues(before.reg32, SnapshotRoots(0), "HKEY_LOCAL_MACHINE");
     if (!map.wow64Folder.empty()) {
         // What a 64-bit program (the registry editor) wrote lands in the
         // other view.
-        for (const std::string& l : NewOrChangedValues(
-                 before.reg64, SnapshotRegistry(HKEY_LOCAL_MACHINE, kSettingsRoot, KEY_WOW64_64KEY),
-                 "HKEY_LOCAL_MACHINE"))
+        for (const std::string& l :
+             NewOrChangedValues(before.reg64, SnapshotRoots(KEY_WOW64_64KEY), "HKEY_LOCAL_MACHINE"))
             if (std::find(lines.begin(), lines.end(), l) == lines.end())
                 lines.push_back(l + "   (64-bit view)");
     }
@@ -267,8 +308,8 @@ int Install(const std::string& medium, const std::string& project, const std::st
     const std::string tarvo = drive.substr(0, 3) + "Tarvo";
     before.tarvo = runsummary::SnapshotTree(tarvo);
     before.windows = runsummary::SnapshotTree(runsummary::WindowsFolder(0));
-    before.reg32 = runsummary::SnapshotRegistry(HKEY_LOCAL_MACHINE, kSettingsRoot, 0);
-    before.reg64 = runsummary::SnapshotRegistry(HKEY_LOCAL_MACHINE, kSettingsRoot, KEY_WOW64_64KEY);
+    before.reg32 = SnapshotRoots(0);
+    before.reg64 = SnapshotRoots(KEY_WOW64_64KEY);
 
     Shot(shots, "main");
     std::printf("Install\n");
@@ -381,8 +422,11 @@ int main(int argc, char** argv) {
         return dlg && apptest::Click(GetDlgItem(dlg, IDCANCEL)) ? 0 : 1;
     }
     if (std::strcmp(argv[1], "clean") == 0) {
-        bool ok = runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsRoot, 0);
-        ok = runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsRoot, KEY_WOW64_64KEY) && ok;
+        bool ok = true;
+        for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+            ok = runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsRoot, view) && ok;
+            ok = DeleteOwnUninstallEntries(view) && ok;
+        }
         return ok ? 0 : 1;
     }
     if (std::strcmp(argv[1], "install") == 0 && argc >= 6) {

@@ -1,8 +1,10 @@
 // The sample medium of examples/medium installed by KVTInstall itself under
 // each Windows family Wine can report (a copy of the program under a name
 // of its own, with Wine's version for that name), driven through its
-// windows, with the stand-in setup copied in as scripts/run.sh does: every
-// offered tool succeeds, each setup leaves its main file, staged files go
+// windows, with the stand-in setup and the NSIS installers copied in as
+// scripts/run.sh does: every offered tool succeeds, each setup leaves its
+// main file (the NSIS ones in the folder given by /D= and nowhere else,
+// registered under the Uninstall key), staged files go
 // or stay as the tool's CopyFiles says, the registry files land, and the
 // project file groups place their family variants, English overlays,
 // renamed and rewritten files.
@@ -105,13 +107,16 @@ const FileExpectation kFiles[] = {
     {"123", "T\\Qev\\MotionLab.dat", ""},
     {"123", "T\\Qev\\MOTIONLAB.EXE", nullptr},
     {"123", "P\\Motion\\Scenes\\Crane.txt", "Scene of project MediumTest\r\n"},
-    // Trakset: /S /D=, CopyFiles 2 keeps the staged copies.
-    {"123", "T\\Trakset\\Recorder.exe", ""},
+    // Trakset: its NSIS installer with /S /D=, CopyFiles 2 keeps the staged
+    // copies.
+    {"123", "T\\Trakset\\Recorder.exe", "Trakset Recorder 2.4\r\n"},
+    {"123", "T\\Trakset\\Uninstall.exe", ""},
     {"123", "T\\Trakset\\TRAKSETSETUP.EXE", ""},
     {"123", "T\\Trakset\\TRAKSET.REG", ""},
     {"123", "P\\Recordings\\Readme.txt", ""},
     // Lapvue: like Trakset, cleaned up; English help.
-    {"123", "T\\Lapvue\\Viewer.exe", ""},
+    {"123", "T\\Lapvue\\Viewer.exe", "Lapvue Viewer 1.7\r\n"},
+    {"123", "T\\Lapvue\\Uninstall.exe", ""},
     {"123", "T\\Lapvue\\LAPVUESETUP.EXE", nullptr},
     {"123", "T\\Lapvue\\Viewer.txt", "Lapvue Viewer: English help.\r\n"},
     {"123", "P\\viewer.ini", "LastProject=MediumTest\r\n"},
@@ -177,6 +182,31 @@ const RegExpectation kValues[] = {
     {"123", "Reports", "Pages", "dword:64"},
 };
 
+// The tools whose setup is a real NSIS installer: where each registers
+// itself, and the folder it would use without /D=.
+struct NsisTool {
+    const char* setup;   // on the medium
+    const char* target;  // a path of kFiles
+    const char* key;     // below kUninstallKeys
+    const char* product;
+};
+const char kUninstallKeys[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const NsisTool kNsisTools[] = {
+    {"Trakset\\TraksetSetup.exe", "T\\Trakset", "TraksetRecorder", "Trakset Recorder"},
+    {"Lapvue\\LapvueSetup.exe", "T\\Lapvue", "LapvueViewer", "Lapvue Viewer"},
+};
+// "Program Files" of both views, where an installer that ignored /D= would
+// have put its files.
+std::vector<std::string> ProgramFilesFolders() {
+    std::vector<std::string> folders;
+    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+        char buf[MAX_PATH];
+        const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+        if (n > 0 && n < sizeof buf) folders.push_back(buf);
+    }
+    return folders;
+}
+
 struct Family {
     int number;           // 1 Windows 95, 2 98, 3 NT
     const char* version;  // what Wine reports to the program
@@ -195,7 +225,11 @@ protected:
             if (c == '/') c = '\\';
         CopyTree("Z:" + source, medium_);
         ASSERT_TRUE(FileExists(medium_ + "\\KVTInstall.ini")) << "no medium at Z:" << source;
-        // The stand-in setups, where run.sh puts them; each records its run.
+        // The NSIS installers and the stand-in setups, where run.sh puts
+        // them; each stand-in records its run.
+        CopyTree(kvttest::BinDir() + "\\medium-setups", medium_);
+        for (const NsisTool& t : kNsisTools)
+            ASSERT_TRUE(FileExists(medium_ + "\\" + t.setup)) << "no NSIS installer " << t.setup;
         std::ifstream list(("Z:" + source + "\\stand-ins.txt").c_str());
         for (std::string line; std::getline(list, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -240,8 +274,14 @@ protected:
         for (const char* f : {"KVTDES.INI"}) DeleteFileA((runsummary::WindowsFolder(0) + "\\" + f).c_str());
         for (const char* f : {"KVTDES9X.DAT", "KVTDESNT.DAT", "KvtRt.ini", "KVTPORT.INI", "KVTPORT.TXT"})
             DeleteFileA((runsummary::WindowsFolder(1) + "\\" + f).c_str());
-        for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)})
+        for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
             runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kToolKeys, view);
+            for (const NsisTool& t : kNsisTools)
+                runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKeys) + "\\" + t.key, view);
+        }
+        for (const std::string& folder : ProgramFilesFolders()) {
+            kvttest::RemoveTree(folder + "\\Tarvo Kinetics");
+        }
     }
 
     kvttest::TempDir scratch_{"medium"};
@@ -334,6 +374,17 @@ TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
         if (!strchr(e.families, f)) continue;
         EXPECT_EQ(e.value, RegValue(std::string(kToolKeys) + "\\" + e.key, e.name))
             << e.key << " " << e.name;
+    }
+    // The NSIS installers went where /D= said and registered that folder.
+    for (const NsisTool& t : kNsisTools) {
+        SCOPED_TRACE(t.product);
+        const std::string key = std::string(kUninstallKeys) + "\\" + t.key;
+        EXPECT_EQ(Expand(t.target, base_), RegValue(key, "InstallLocation"));
+        EXPECT_EQ("\"" + Expand(t.target, base_) + "\\Uninstall.exe\"", RegValue(key, "UninstallString"));
+        for (const std::string& folder : ProgramFilesFolders()) {
+            const std::string fallback = folder + "\\Tarvo Kinetics\\" + t.product;
+            EXPECT_FALSE(kvttest::DirExists(fallback)) << fallback;
+        }
     }
 }
 
