@@ -26,12 +26,13 @@ export WINEPREFIX=$build/wineprefix-x11
 export WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 exe=$build/bin/PictureDemo.exe
-scripts/wine-run.sh --prefix "$WINEPREFIX" --x11   # makes the prefix (anew if it lacks 32-bit support)
+scripts/wine-run.sh --prefix "$WINEPREFIX" --x11   # makes the prefix (anew if it lacks what this host needs)
 scripts/wine-run.sh --prefix "$WINEPREFIX" --stop  # the capture starts its own server on the display
 
 xvfb-run -a -s "-screen 0 420x130x24" bash -c '
   set -e
-  wine "$1" 120000 >/dev/null 2>&1 &
+  . scripts/wine-env.sh
+  kvt_wine "$1" 120000 >/dev/null 2>&1 &
   # Wait until the window shows (the empty screen is black), then let the
   # animation run for a while.
   for i in $(seq 120); do

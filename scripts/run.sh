@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The README's run command: builds the release flavour (i686, what a user
-# gets) and the stand-in setup program, makes examples/medium a complete
-# medium (the stand-in copied in under every tool's setup name, as listed in
-# examples/medium/stand-ins.txt) and starts KVTInstall on it under Wine.
-# Every run starts from a clean machine: the earlier run's folders, files and
-# registry key are removed first (KVT_RUN_KEEP=1 keeps them, so the backup
-# prompt shows).
+# The README's run command: builds the installer and the sample medium's
+# setups (the stand-in program copied in under every name listed in
+# examples/medium/stand-ins.txt, the NSIS installers built from
+# examples/medium/nsis) and starts KVTInstall on the medium under Wine. It
+# runs the release flavour (i686, what a user gets); where the host cannot
+# run 32-bit programs (or KVT_WINE64_ONLY=1) it runs the x86_64 build and
+# says so. Every run starts from a clean machine: the earlier run's folders,
+# files and registry keys are removed first (KVT_RUN_KEEP=1 keeps them, so
+# the backup prompt shows).
 #
 # With a display ($DISPLAY set) the program's window appears, the user
 # installs, and the script waits until the program ends. Without one the
@@ -14,7 +16,7 @@
 # prompt answered with No, error boxes confirmed), prints the status line and
 # what landed where, and leaves with Exit (the restart question answered with
 # No). Screenshots of the main dialog and of a progress window go to
-# build/i686/screenshots. The exit code is 0 only when the run ended with
+# <build>/screenshots. The exit code is 0 only when the run ended with
 # "Installation completed successfully".
 #
 #   bash scripts/run.sh            KVT_SCREENSHOT=<file.png> sets the main dialog's picture
@@ -22,120 +24,141 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+# shellcheck source=wine-env.sh
+. scripts/wine-env.sh
 builds=${KVT_BUILD_DIR:-$root/build}
-build=$builds/i686           # the release images
-helpers=$builds/i686-tests   # the probe that drives them
-
-if [ "${1:-}" != "--inside-xvfb" ]; then
-  bash scripts/bootstrap.sh
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j "$(nproc)" >/dev/null
-  cmake -S . -B "$helpers" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32-tests.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DKVT_RELEASE_DIR="$build" >/dev/null
-  cmake --build "$helpers" -j "$(nproc)" --target kvt_app_probe kvt_fake_setup >/dev/null
+if kvt_host_runs_32bit; then
+  flavour=i686
+  build=$builds/i686           # the release images
+  helpers=$builds/i686-tests   # the probe, the stand-in and the NSIS setups
+else
+  flavour=x86_64
+  build=$builds/x86_64
+  helpers=$build
 fi
-
 # A prefix of its own that draws through X (the test prefix has no display
-# driver), in a Wine desktop of 1024 x 768: Wine then places and maximises
-# the windows itself, with or without a window manager.
+# driver), in a Wine desktop of 1024 x 768.
 prefix="$build/wineprefix-display"
-wine_run() { scripts/wine-run.sh --prefix "$prefix" "$@"; }
-if [ "${1:-}" != "--inside-xvfb" ]; then
-  wine_run --x11   # creates the prefix (anew when it lacks 32-bit support)
-  if [ ! -f "$prefix/.kvt-display" ]; then
-    reg="$prefix/kvt-display.reg"
-    cat >"$reg" <<'REG'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer]
-"Desktop"="Default"
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
-"Default"="1024x768"
-REG
-    WINEPREFIX=$prefix WINEDEBUG=-all wine regedit /s "$(WINEPREFIX=$prefix winepath -w "$reg" 2>/dev/null)" \
-      >/dev/null 2>&1
-    touch "$prefix/.kvt-display"
-  fi
-  wine_run --stop   # the next start draws on the display it finds
-fi
-
 exe="$build/bin/KVTInstall.exe"
 probe="$helpers/bin/kvt_app_probe.exe"
 medium="$root/examples/medium"
-winpath() { WINEPREFIX=$prefix WINEDEBUG=-all winepath -w "$1" 2>/dev/null; }
 
-if [ "${1:-}" != "--inside-xvfb" ]; then
-  # The stand-in setups (never committed: examples/medium/.gitignore).
+wine_run() { scripts/wine-run.sh --prefix "$prefix" "$@"; }
+winpath() { WINEPREFIX=$prefix WINEDEBUG=-all kvt_wine winepath -w "$1" 2>/dev/null; }
+
+build_programs() {
+  bash scripts/bootstrap.sh
+  if [ $flavour = i686 ]; then
+    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
+          -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$build" -j "$(nproc)" >/dev/null
+    cmake -S . -B "$helpers" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32-tests.cmake" \
+          -DCMAKE_BUILD_TYPE=Release -DKVT_RELEASE_DIR="$build" >/dev/null
+  else
+    echo "run.sh: Wine on this host runs $(kvt_host_kind): running the x86_64 build of KVTInstall" >&2
+    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" \
+          -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$helpers" -j "$(nproc)" --target KVTInstall kvt_app_probe kvt_fake_setup kvt_medium_setups \
+    >/dev/null
+}
+
+make_prefix() {
+  wine_run --x11 --desktop 1024x768   # anew when it lacks what this host needs
+  wine_run --stop                     # the next start draws on the display it finds
+}
+
+# The setups (never committed: examples/medium/.gitignore).
+fill_medium() {
   grep -v '^#' "$medium/stand-ins.txt" | while read -r setup; do
     if [ -n "$setup" ]; then cp "$helpers/bin/FakeSetup.exe" "$medium/$setup"; fi
   done
-  if [ "${KVT_RUN_KEEP:-0}" != 1 ]; then
-    # What an earlier run installed: the Tarvo folder, the files the
-    # medium's Win and WinSys groups place (stored without a trailing "_"
-    # and without a "_~_" prefix), and the registry key.
-    rm -rf "$prefix/drive_c/Tarvo"
-    find "$medium" -path '*/Win*Files*' -type f -printf '%f\n' | sed 's/_$//; s/^_~_//' | sort -u |
-      while read -r name; do
-        for dir in windows windows/system32 windows/syswow64; do rm -f "$prefix/drive_c/$dir/$name"; done
-      done
-    wine_run "$probe" clean || echo "run.sh: the earlier run's registry key could not be removed" >&2
-    wine_run --stop   # started without the display the program gets
-  fi
-fi
+  cp -r "$helpers/bin/medium-setups/." "$medium/"
+}
 
-if [ "${1:-}" != "--inside-xvfb" ] && [ -n "${DISPLAY:-}" ]; then
+# What an earlier run installed: the Tarvo folder, the files the medium's Win
+# and WinSys groups place (stored without a trailing "_" and without a "_~_"
+# prefix), and the registry keys.
+clean_machine() {
+  [ "${KVT_RUN_KEEP:-0}" != 1 ] || return 0
+  rm -rf "$prefix/drive_c/Tarvo" "$prefix/drive_c/Program Files/Tarvo Kinetics" \
+         "$prefix/drive_c/Program Files (x86)/Tarvo Kinetics"
+  find "$medium" -path '*/Win*Files*' -type f -printf '%f\n' | sed 's/_$//; s/^_~_//' | sort -u |
+    while read -r name; do
+      for dir in windows windows/system32 windows/syswow64; do rm -f "$prefix/drive_c/$dir/$name"; done
+    done
+  wine_run "$probe" clean || echo "run.sh: the earlier run's registry keys could not be removed" >&2
+  wine_run --stop   # started without the display the program gets
+}
+
+run_on_display() {
   echo "run.sh: starting KVTInstall on $medium" >&2
   (cd "$medium" && "$root/scripts/wine-run.sh" --prefix "$prefix" "$exe")
   wine_run --stop
-  exit 0
-fi
+}
 
-if [ "${1:-}" != "--inside-xvfb" ]; then
-  # No display: run again inside a virtual one.
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside-xvfb
-fi
-
-shots=$build/screenshots
-shot=${KVT_SCREENSHOT:-$shots/kvtinstall.png}
-progress_shot=$shots/progress.png
-mkdir -p "$shots" "$(dirname "$shot")"
-rm -f "$shot" "$progress_shot"
-# The probe asks for a screenshot with <name>.req and waits for <name>.done.
-requests=$(mktemp -d)
-(cd "$medium" && "$root/scripts/wine-run.sh" --prefix "$prefix" "$exe") &
-app=$!
-(
-  while :; do
-    for req in "$requests"/*.req; do
-      [ -e "$req" ] || continue
-      name=$(basename "$req" .req)
-      sleep 1   # the windows finish painting
-      case $name in main) out=$shot ;; *) out=$shots/$name.png ;; esac
-      import -window root "$out" || echo "run.sh: screenshot $name failed" >&2
-      rm -f "$req"
-      touch "$requests/$name.done"
+# Inside Xvfb: the probe installs as a user would while this script takes
+# the screenshots it asks for (<name>.req answered with <name>.done).
+install_headless() {
+  local shots=$build/screenshots
+  local shot=${KVT_SCREENSHOT:-$shots/kvtinstall.png}
+  local progress_shot=$shots/progress.png
+  mkdir -p "$shots" "$(dirname "$shot")"
+  rm -f "$shot" "$progress_shot"
+  local requests app shooter status=0
+  requests=$(mktemp -d)
+  (cd "$medium" && "$root/scripts/wine-run.sh" --prefix "$prefix" "$exe") &
+  app=$!
+  (
+    while :; do
+      for req in "$requests"/*.req; do
+        [ -e "$req" ] || continue
+        name=$(basename "$req" .req)
+        sleep 1   # the windows finish painting
+        case $name in main) out=$shot ;; *) out=$shots/$name.png ;; esac
+        import -window root "$out" || echo "run.sh: screenshot $name failed" >&2
+        rm -f "$req"
+        touch "$requests/$name.done"
+      done
+      sleep 0.2
     done
-    sleep 0.2
+  ) &
+  shooter=$!
+  wine_run "$probe" install "$(winpath "$medium")" "${KVT_PROJECT:-Sample}" \
+    "${KVT_NAME:-Jo Sample}" "${KVT_COMPANY:-Sample Works}" "$(winpath "$requests")" || status=$?
+  kill "$shooter" 2>/dev/null || true
+  wait "$shooter" 2>/dev/null || true
+  if ! timeout 60 tail --pid="$app" -f /dev/null; then
+    echo "run.sh: KVTInstall did not end; stopping Wine" >&2
+    [ "$status" = 0 ] && status=1
+  fi
+  wine_run --stop
+  wait "$app" 2>/dev/null || true
+  rm -rf "$requests"
+  echo
+  for f in "$shot" "$progress_shot"; do
+    if [ -f "$f" ]; then echo "screenshot: $f"; else echo "run.sh: no screenshot $f" >&2; fi
   done
-) &
-shooter=$!
-status=0
-wine_run "$probe" install "$(winpath "$medium")" "${KVT_PROJECT:-Sample}" \
-  "${KVT_NAME:-Jo Sample}" "${KVT_COMPANY:-Sample Works}" "$(winpath "$requests")" || status=$?
-kill "$shooter" 2>/dev/null || true
-wait "$shooter" 2>/dev/null || true
-if ! timeout 60 tail --pid="$app" -f /dev/null; then
-  echo "run.sh: KVTInstall did not end; stopping Wine" >&2
-  [ "$status" = 0 ] && status=1
-fi
-wine_run --stop
-wait "$app" 2>/dev/null || true
-rm -rf "$requests"
-echo
-for f in "$shot" "$progress_shot"; do
-  if [ -f "$f" ]; then echo "screenshot: $f"; else echo "run.sh: no screenshot $f" >&2; fi
-done
-[ "$status" = 0 ] || echo "run.sh: the run did not end with \"Installation completed successfully\" (probe exit code $status)" >&2
-exit $status
+  [ "$status" = 0 ] ||
+    echo "run.sh: the run did not end with \"Installation completed successfully\" (probe exit code $status)" >&2
+  return "$status"
+}
+
+main() {
+  if [ "${1:-}" = "--inside-xvfb" ]; then
+    install_headless
+    return
+  fi
+  build_programs
+  make_prefix
+  fill_medium
+  clean_machine
+  if [ -n "${DISPLAY:-}" ]; then
+    run_on_display
+  else
+    # No display: run again inside a virtual one.
+    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside-xvfb
+  fi
+}
+
+main "$@"

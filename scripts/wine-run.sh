@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in the project's own prefix and passes its
 # exit code through. Used as CMAKE_CROSSCOMPILING_EMULATOR.
 #
-#   wine-run.sh --prefix DIR [--x11] program.exe [args...]
+#   wine-run.sh --prefix DIR [--x11] [--desktop WxH] program.exe [args...]
 #   wine-run.sh --prefix DIR --stop          ends the prefix's wineserver
 #
 # The prefix is created on first use (never the user's ~/.wine), with Wine's
@@ -13,6 +13,8 @@
 # 32-bit and 64-bit programs side by side, and a prefix made before the
 # 32-bit Wine was installed ("could not load kernel32.dll") is made anew;
 # elsewhere it runs 64-bit programs only and a prefix needs no syswow64.
+# --desktop gives the prefix a Wine desktop of that size, in which Wine
+# places and maximises the windows itself, with or without a window manager.
 #
 #   wine-run.sh --runs-32bit                 exit status 0 when the host runs 32-bit programs
 set -euo pipefail
@@ -23,8 +25,15 @@ if [ "${1:-}" = "--runs-32bit" ]; then if kvt_host_runs_32bit; then exit 0; else
 
 prefix=""
 graphics=null
-if [ "${1:-}" = "--prefix" ]; then prefix=$2; shift 2; fi
-if [ "${1:-}" = "--x11" ]; then graphics=x11; shift; fi
+desktop=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --prefix) prefix=$2; shift 2 ;;
+    --x11) graphics=x11; shift ;;
+    --desktop) desktop=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 [ -n "$prefix" ] || prefix=${KVT_WINEPREFIX:-}
 [ -n "$prefix" ] || { echo "wine-run.sh: no prefix given" >&2; exit 2; }
 
@@ -38,6 +47,14 @@ if [ "${1:-}" = "--stop" ]; then
   [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1 || true
   exit 0
 fi
+
+# Applies a .reg file's text (on standard input) to the prefix.
+apply_reg() {
+  local reg="$WINEPREFIX/kvt-apply.reg"
+  cat >"$reg"
+  kvt_wine regedit /s "$(kvt_wine winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+  rm -f "$reg"
+}
 
 # Ready: made by this script, with 32-bit support where the host runs
 # 32-bit programs. The 64-bit loader takes either kind.
@@ -63,15 +80,13 @@ ensure_prefix() {
     [ -d "$WINEPREFIX" ] && { wineserver -k >/dev/null 2>&1 || true; }
     rm -rf "$WINEPREFIX"
     kvt_wine wineboot -i >/dev/null 2>&1 || true
-    local reg="$WINEPREFIX/kvt-setup.reg"
     {
       printf 'REGEDIT4\n\n'
       if [ "$graphics" = null ]; then
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Drivers]\n"Graphics"="null"\n\n'
       fi
       printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"ShowCrashDialog"=dword:00000000\n'
-    } >"$reg"
-    kvt_wine regedit /s "$(kvt_wine winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+    } | apply_reg
     wineserver -w >/dev/null 2>&1 || true
     if [ $wow64 = 0 ]; then
       touch "$WINEPREFIX/.kvt-ready-win64"
@@ -86,7 +101,16 @@ ensure_prefix() {
   exec 9>&-
 }
 
+ensure_desktop() {
+  [ -n "$desktop" ] && [ ! -f "$WINEPREFIX/.kvt-desktop-$desktop" ] || return 0
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="%s"\n' \
+    "$desktop" | apply_reg
+  rm -f "$WINEPREFIX"/.kvt-desktop-*
+  touch "$WINEPREFIX/.kvt-desktop-$desktop"
+}
+
 ensure_prefix
+ensure_desktop
 # A persistent server keeps start-up fast; it daemonises at once (exit code 2
 # when one already runs), and its output must not hold our pipes open. Wine's
 # own helper processes (services, the desktop) start with the first program

@@ -9,15 +9,16 @@ build=$(realpath "$1")
 out=$(realpath -m "${2:-$build/caption-hook.png}")
 export WINEPREFIX=$build/wineprefix-x11 WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# Made (anew if it lacks 32-bit support) by the Wine runner, then left to
+# Made (anew if it lacks what this host needs) by the Wine runner, then left to
 # the server that the capture starts on its display.
 runner=$(dirname "$(realpath "$0")")/../../scripts/wine-run.sh
 "$runner" --prefix "$WINEPREFIX" --x11
 "$runner" --prefix "$WINEPREFIX" --stop
 xvfb-run -a -s "-screen 0 660x220x24" bash -c '
-  wine explorer /desktop=kvtshot,660x220 "$0/bin/caption_hook_shot.exe" 20000 & pid=$!
+  . "$2"
+  kvt_wine explorer /desktop=kvtshot,660x220 "$0/bin/caption_hook_shot.exe" 20000 & pid=$!
   sleep 12
   import -window root "$1"
   wait $pid
-  wineserver -k' "$build" "$out"
+  wineserver -k' "$build" "$out" "$(dirname "$runner")/wine-env.sh"
 echo "$out"
