@@ -16,9 +16,10 @@ using varnet::ProcessSearch;
 namespace {
 
 // 1 when the running Windows offers a way to list processes and it ran.
-int EnumerateProcesses(varnet::ProcessVisitor visit, void* user) {
+// `onlyName`: the visitor looks for that file name only.
+int EnumerateProcesses(varnet::ProcessVisitor visit, void* user, const char* onlyName) {
     switch (fGetWinVersion()) {
-    case VARNET_PLATFORM_NT: return varnet::EnumerateNT(visit, user);
+    case VARNET_PLATFORM_NT: return varnet::EnumerateNT(visit, user, onlyName);
     case VARNET_PLATFORM_WIN9X: return varnet::EnumerateToolhelp(visit, user);
     default: return 0;
     }
@@ -27,7 +28,7 @@ int EnumerateProcesses(varnet::ProcessVisitor visit, void* user) {
 DWORD FindProcess(const char* fileName, const std::vector<DWORD>* skip) {
     if (!fileName || !fileName[0]) return 0;
     ProcessSearch search = {fileName, skip, 0};
-    EnumerateProcesses(varnet::VisitForName, &search);
+    EnumerateProcesses(varnet::VisitForName, &search, fileName);
     return search.found;
 }
 

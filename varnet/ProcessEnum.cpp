@@ -1,12 +1,13 @@
-// The process walks behind the library's process functions. PSAPI and
-// VDMDBG (NT family) and the toolhelp functions (Windows 95/98) are looked
-// up at run time, because each family lacks the other's and the library must
-// load on every version.
+// The process walks behind the library's process functions. ntdll's process
+// snapshot, PSAPI and VDMDBG (NT family) and the toolhelp functions (Windows
+// 95/98) are looked up at run time, because each family lacks the other's
+// and the library must load on every version.
 #include "ProcessEnum.h"
 
 #include "WinHandles.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 #include <string.h>
 
 #include <string>
@@ -48,6 +49,21 @@ BOOL WINAPI VisitTask(DWORD, WORD, WORD task16, LPSTR, LPSTR fileName, LPARAM da
 }
 
 INT WINAPI NoTasks(DWORD, TaskEnumProcEx, LPARAM) { return 0; }
+
+typedef INT(WINAPI* EnumTasksFn)(DWORD vdmProcessId, TaskEnumProcEx visit, LPARAM data);
+
+// Visits the tasks of the NTVDM `id`; true when the visitor stopped.
+bool VisitTasks(EnumTasksFn enumTasks, DWORD id, ProcessVisitor visit, void* user) {
+    TaskWalk walk = {id, visit, user, false};
+    enumTasks(id, VisitTask, reinterpret_cast<LPARAM>(&walk));
+    return walk.stopped;
+}
+
+// The snapshot grows until the list fits; a system that claims to need more
+// than this is not believed.
+const ULONG kFirstSnapshotBytes = 64 * 1024;
+const ULONG kMaxSnapshotBytes = 64 * 1024 * 1024;
+const LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 
 }  // namespace
 
@@ -110,31 +126,108 @@ int WalkNtProcesses(const NtProcessApi& api, ProcessVisitor visit, void* user) {
         if (!visit(id, 0, path, user)) break;
         // 16-bit programs run as tasks inside an NTVDM, which alone shows in
         // the process list.
-        if (EndsWithNoCase(path, "NTVDM.EXE")) {
-            TaskWalk walk = {id, visit, user, false};
-            api.enumTasks(id, VisitTask, reinterpret_cast<LPARAM>(&walk));
-            if (walk.stopped) break;
-        }
+        if (EndsWithNoCase(path, "NTVDM.EXE") && VisitTasks(api.enumTasks, id, visit, user)) break;
     }
     return 1;
 }
 
-int EnumerateNT(ProcessVisitor visit, void* user) {
-    win::Library psapi(LoadLibraryA("PSAPI.DLL"));
-    win::Library vdmdbg(LoadLibraryA("VDMDBG.DLL"));
-    if (!psapi || !vdmdbg) return 0;
+int WalkNtSnapshot(const NtSnapshotApi& api, ProcessVisitor visit, void* user, const char* onlyName) {
+    if (!api.querySystem || !api.readable) return 0;
+    // ULONGLONG elements keep the records aligned as the system lays them out.
+    std::vector<ULONGLONG> buffer;
+    ULONG bytes = kFirstSnapshotBytes;
+    for (;; bytes *= 2) {
+        if (bytes > kMaxSnapshotBytes) return 0;
+        try {
+            buffer.assign(bytes / sizeof(ULONGLONG), 0);
+        } catch (...) {
+            return 0;
+        }
+        ULONG needed = 0;
+        const LONG status = api.querySystem(SystemProcessInformation, buffer.data(), bytes, &needed);
+        if (status == kStatusInfoLengthMismatch) continue;
+        if (status < 0) return 0;
+        break;
+    }
+
+    const char* base = reinterpret_cast<const char*>(buffer.data());
+    for (size_t offset = 0; offset + sizeof(SYSTEM_PROCESS_INFORMATION) <= bytes;) {
+        const SYSTEM_PROCESS_INFORMATION* entry =
+            reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(base + offset);
+        const DWORD id = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(entry->UniqueProcessId));
+        char name[MAX_PATH + 1] = "";
+        const UNICODE_STRING& image = entry->ImageName;
+        if (image.Buffer && image.Length > 0) {
+            const int n = WideCharToMultiByte(CP_ACP, 0, image.Buffer, image.Length / sizeof(WCHAR), name,
+                                              MAX_PATH, NULL, NULL);
+            name[n > 0 ? n : 0] = '\0';
+        }
+        const bool ntvdm = EndsWithNoCase(name, "NTVDM.EXE");
+        const bool wanted = !onlyName || ntvdm || EqualNoCase(name, onlyName);
+        if (wanted) {
+            // Opening every process is what made the old walk slow: only the
+            // ones visited are opened.
+            if (name[0] && !api.readable(id)) name[0] = '\0';
+            if (!visit(id, 0, name, user)) break;
+            if (api.enumTasks && ntvdm && name[0] && VisitTasks(api.enumTasks, id, visit, user)) break;
+        }
+        if (entry->NextEntryOffset == 0) break;
+        offset += entry->NextEntryOffset;
+    }
+    return 1;
+}
+
+namespace {
+
+// Loaded on first use and kept for the life of the process: the supervision
+// searches every second, and loading them each time cost more than the walk.
+HMODULE Psapi() {
+    static HMODULE module = LoadLibraryA("PSAPI.DLL");
+    return module;
+}
+
+// VDMDBG's task walk; Wine exports it only as a stub that aborts its
+// caller, and has no NTVDM (it runs 16-bit programs elsewhere): a program
+// that merely is called NTVDM.EXE there hosts no tasks, and must not bring
+// us down.
+EnumTasksFn TaskWalker() {
+    static const EnumTasksFn walker = [] {
+        if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) return EnumTasksFn(NoTasks);
+        HMODULE vdmdbg = LoadLibraryA("VDMDBG.DLL");
+        return vdmdbg ? Lookup<EnumTasksFn>(vdmdbg, "VDMEnumTaskWOWEx") : EnumTasksFn(NULL);
+    }();
+    return walker;
+}
+
+// The snapshot's task step loads VDMDBG only once an NTVDM shows up.
+INT WINAPI TasksOnDemand(DWORD vdm, TaskEnumProcEx visit, LPARAM data) {
+    const EnumTasksFn walker = TaskWalker();
+    return walker ? walker(vdm, visit, data) : 0;
+}
+
+bool CanReadPath(DWORD id) {
+    win::Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    return static_cast<bool>(process);
+}
+
+}  // namespace
+
+int EnumerateNT(ProcessVisitor visit, void* user, const char* onlyName) {
+    NtSnapshotApi snapshot;
+    snapshot.querySystem =
+        Lookup<decltype(snapshot.querySystem)>(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    snapshot.readable = CanReadPath;
+    snapshot.enumTasks = TasksOnDemand;
+    if (WalkNtSnapshot(snapshot, visit, user, onlyName)) return 1;
+
+    HMODULE psapi = Psapi();
+    if (!psapi || !TaskWalker()) return 0;
     NtProcessApi api;
-    api.enumProcesses = Lookup<decltype(api.enumProcesses)>(psapi.get(), "EnumProcesses");
+    api.enumProcesses = Lookup<decltype(api.enumProcesses)>(psapi, "EnumProcesses");
     api.readPath = ReadProcessPath;
-    api.enumModules = Lookup<decltype(api.enumModules)>(psapi.get(), "EnumProcessModules");
-    api.moduleFileName =
-        Lookup<decltype(api.moduleFileName)>(psapi.get(), "GetModuleFileNameExA");
-    api.enumTasks = Lookup<decltype(api.enumTasks)>(vdmdbg.get(), "VDMEnumTaskWOWEx");
-    // Wine exports this entry only as a stub that aborts its caller, and has
-    // no NTVDM (it runs 16-bit programs elsewhere): a program that merely is
-    // called NTVDM.EXE there hosts no tasks, and must not bring us down.
-    if (api.enumTasks && GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
-        api.enumTasks = NoTasks;
+    api.enumModules = Lookup<decltype(api.enumModules)>(psapi, "EnumProcessModules");
+    api.moduleFileName = Lookup<decltype(api.moduleFileName)>(psapi, "GetModuleFileNameExA");
+    api.enumTasks = TaskWalker();
     if (!api.enumModules || !api.moduleFileName) return 0;
     return WalkNtProcesses(api, visit, user);
 }

@@ -28,11 +28,35 @@ struct NtProcessApi {
 // The NT walk itself: 1 when it ran, 0 when a function is missing or the id
 // list cannot be fetched (nothing is visited then).
 int WalkNtProcesses(const NtProcessApi& api, ProcessVisitor visit, void* user);
+
+// The platform functions of the NT family's snapshot walk: the whole process
+// list in one system call instead of opening every process and reading its
+// modules.
+struct NtSnapshotApi {
+    // NtQuerySystemInformation.
+    LONG(WINAPI* querySystem)(ULONG infoClass, void* buffer, ULONG bytes, ULONG* needed);
+    // False when the process cannot be opened to read its path. The walk
+    // through PSAPI sees no path then, so the snapshot passes none either:
+    // both find the same processes.
+    bool (*readable)(DWORD id);
+    // Null: the tasks inside an NTVDM are not visited.
+    INT(WINAPI* enumTasks)(DWORD vdmProcessId, TaskEnumProcEx visit, LPARAM data);
+};
+
+// Visits each process of the snapshot with its executable's file name (no
+// folder), then the 16-bit tasks of an NTVDM as the NT walk does. 1 when it
+// ran, 0 when the snapshot cannot be taken (nothing is visited then).
+// With `onlyName`, a search by file name: only the processes of that name
+// and the NTVDMs are opened and visited, since no other can match.
+int WalkNtSnapshot(const NtSnapshotApi& api, ProcessVisitor visit, void* user, const char* onlyName = NULL);
 // The process path reader of the real NT walk (OpenProcess and PSAPI).
 void ReadProcessPath(const NtProcessApi& api, DWORD id, char* path);
 
-// Through PSAPI.DLL and VDMDBG.DLL, loaded for the call.
-int EnumerateNT(ProcessVisitor visit, void* user);
+// The NT family: the snapshot of ntdll's NtQuerySystemInformation, or where
+// that fails, PSAPI.DLL's walk; VDMDBG.DLL for the 16-bit tasks. The
+// libraries are loaded once, on first need, and kept.
+// `onlyName` as for WalkNtSnapshot.
+int EnumerateNT(ProcessVisitor visit, void* user, const char* onlyName = NULL);
 // Through the toolhelp functions of Kernel32.DLL (Windows 95/98).
 int EnumerateToolhelp(ProcessVisitor visit, void* user);
 

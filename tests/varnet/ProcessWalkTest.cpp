@@ -1,9 +1,11 @@
-// The NT family's process walk against a made-up system: the growing id
-// list and the 16-bit tasks inside an NTVDM, which Wine cannot show (it has
-// no NTVDM, and its VDMDBG only stubs the task walk).
+// The NT family's process walks against a made-up system: through PSAPI the
+// growing id list, through the snapshot the growing buffer, and in both the
+// 16-bit tasks inside an NTVDM, which Wine cannot show (it has no NTVDM, and
+// its VDMDBG only stubs the task walk). Both walks find the same processes.
 #include "ProcessEnum.h"
 
 #include <gtest/gtest.h>
+#include <winternl.h>
 
 #include <map>
 #include <string>
@@ -23,11 +25,59 @@ struct FakeSystem {
     std::vector<DWORD> ids;
     std::map<DWORD, std::string> paths;  // a missing id reads as unreadable
     std::map<DWORD, std::vector<Task> > tasks;
-    size_t failingFetch = ~size_t(0);    // which EnumProcesses call fails
+    size_t failingFetch = ~size_t(0);    // which EnumProcesses or snapshot call fails
     std::vector<DWORD> offered;          // buffer bytes of each fetch
     std::vector<DWORD> taskWalks;        // processes whose tasks were walked
+    size_t snapshotBytes = 0;            // what the last snapshot needed
+    std::vector<DWORD> opened;           // processes the snapshot walk opened
 };
 FakeSystem* g_system = NULL;
+
+// The executable's name the snapshot shows: the path's file name, and for
+// a process whose path cannot be read a name all the same.
+std::wstring ImageName(DWORD id) {
+    auto it = g_system->paths.find(id);
+    if (it == g_system->paths.end()) return L"HIDDEN.EXE";
+    const std::string name = it->second.substr(it->second.find_last_of('\\') + 1);
+    return std::wstring(name.begin(), name.end());
+}
+
+// Lays the processes out as the system does: records chained by their
+// offsets, each followed by its name.
+LONG WINAPI FakeQuerySystem(ULONG infoClass, void* buffer, ULONG bytes, ULONG*) {
+    const size_t call = g_system->offered.size();
+    g_system->offered.push_back(bytes);
+    if (call == g_system->failingFetch || infoClass != SystemProcessInformation)
+        return static_cast<LONG>(0xC0000001L);
+    std::vector<size_t> offsets;
+    size_t total = 0;
+    for (DWORD id : g_system->ids) {
+        offsets.push_back(total);
+        total += (sizeof(SYSTEM_PROCESS_INFORMATION) + (ImageName(id).size() + 1) * sizeof(WCHAR) + 7) & ~size_t(7);
+    }
+    g_system->snapshotBytes = total;
+    if (total > bytes) return static_cast<LONG>(0xC0000004L);  // length mismatch
+    char* base = static_cast<char*>(buffer);
+    for (size_t i = 0; i < g_system->ids.size(); ++i) {
+        SYSTEM_PROCESS_INFORMATION* entry = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(base + offsets[i]);
+        memset(entry, 0, sizeof *entry);
+        const std::wstring name = ImageName(g_system->ids[i]);
+        WCHAR* text = reinterpret_cast<WCHAR*>(entry + 1);
+        memcpy(text, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+        entry->ImageName.Buffer = text;
+        entry->ImageName.Length = static_cast<USHORT>(name.size() * sizeof(WCHAR));
+        entry->ImageName.MaximumLength = static_cast<USHORT>(entry->ImageName.Length + sizeof(WCHAR));
+        entry->UniqueProcessId = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(g_system->ids[i]));
+        entry->NextEntryOffset =
+            i + 1 < offsets.size() ? static_cast<ULONG>(offsets[i + 1] - offsets[i]) : 0;
+    }
+    return 0;
+}
+
+bool FakeReadable(DWORD id) {
+    g_system->opened.push_back(id);
+    return g_system->paths.count(id) != 0;
+}
 
 BOOL WINAPI FakeEnumProcesses(DWORD* ids, DWORD bytes, DWORD* written) {
     size_t call = g_system->offered.size();
@@ -60,6 +110,19 @@ INT WINAPI FakeEnumTasks(DWORD vdm, varnet::TaskEnumProcEx visit, LPARAM data) {
 NtProcessApi FakeApi() {
     NtProcessApi api = {FakeEnumProcesses, FakeReadPath, NULL, NULL, FakeEnumTasks};
     return api;
+}
+
+varnet::NtSnapshotApi FakeSnapshotApi() {
+    varnet::NtSnapshotApi api = {FakeQuerySystem, FakeReadable, FakeEnumTasks};
+    return api;
+}
+
+// Either walk over the fake system; the snapshot as the search by name
+// uses it.
+enum class Walk { Psapi, Snapshot };
+int RunWalk(Walk walk, varnet::ProcessVisitor visit, void* user, const char* onlyName) {
+    return walk == Walk::Psapi ? varnet::WalkNtProcesses(FakeApi(), visit, user)
+                               : varnet::WalkNtSnapshot(FakeSnapshotApi(), visit, user, onlyName);
 }
 
 struct Visit {
@@ -190,15 +253,101 @@ TEST_F(ProcessWalkNT, NameSearchFindsA16BitTaskAsItsNtvdm) {
         {"x.exe", NULL, 12},
         {"SETUP", NULL, 0},
         {"C:\\OLD\\SETUP.EXE", NULL, 0},
+        {"hidden.exe", NULL, 0},  // a process that cannot be opened matches nothing
         {"setup.exe", &skipNtvdm, 0},
         {"x.exe", &skipNtvdm, 12},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.fileName);
-        varnet::ProcessSearch search = {c.fileName, c.skip, 0};
-        varnet::WalkNtProcesses(FakeApi(), varnet::VisitForName, &search);
-        EXPECT_EQ(c.found, search.found);
+    for (Walk walk : {Walk::Psapi, Walk::Snapshot}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.fileName) + (walk == Walk::Psapi ? " (PSAPI)" : " (snapshot)"));
+            varnet::ProcessSearch search = {c.fileName, c.skip, 0};
+            EXPECT_EQ(1, RunWalk(walk, varnet::VisitForName, &search, c.fileName));
+            EXPECT_EQ(c.found, search.found);
+        }
     }
+}
+
+TEST_F(ProcessWalkNT, SnapshotGrowsUntilTheListFits) {
+    for (size_t processes : {size_t(1), size_t(100), size_t(3000)}) {
+        SCOPED_TRACE(processes);
+        system = FakeSystem();
+        for (size_t i = 0; i < processes; ++i) {
+            const DWORD id = static_cast<DWORD>(4 * i + 8);
+            system.ids.push_back(id);
+            system.paths[id] = "C:\\APPS\\PROGRAM" + std::to_string(i) + ".EXE";
+        }
+        Recorder seen;
+        EXPECT_EQ(1, varnet::WalkNtSnapshot(FakeSnapshotApi(), Record, &seen));
+        // Doubling from the first size until the first that holds the list.
+        ASSERT_FALSE(system.offered.empty());
+        EXPECT_EQ(65536u, system.offered.front());
+        for (size_t i = 1; i < system.offered.size(); ++i) {
+            EXPECT_EQ(2 * system.offered[i - 1], system.offered[i]);
+            EXPECT_LT(system.offered[i - 1], system.snapshotBytes);
+        }
+        EXPECT_GE(system.offered.back(), system.snapshotBytes);
+        ASSERT_EQ(processes, seen.visits.size());
+        for (size_t i = 0; i < processes; ++i) {
+            EXPECT_EQ(system.ids[i], seen.visits[i].id);
+            EXPECT_EQ("PROGRAM" + std::to_string(i) + ".EXE", seen.visits[i].path);
+        }
+    }
+    // 3,000 processes do not fit the first buffer.
+    EXPECT_GT(system.offered.size(), 1u);
+}
+
+TEST_F(ProcessWalkNT, SnapshotVisitsNamesAndTasksInTheOrderOfThePsapiWalk) {
+    UseSystemWithNtvdm();
+    Recorder seen;
+    EXPECT_EQ(1, varnet::WalkNtSnapshot(FakeSnapshotApi(), Record, &seen));
+    const std::vector<Visit> expected = {
+        {4, 0, "ntvdm.exe"},
+        {4, 0x1234, "C:\\OLD\\SETUP.EXE"},
+        {4, 0x2345, "C:\\OLD\\TWO.EXE"},
+        {8, 0, ""},  // cannot be opened: no name, as the PSAPI walk reads no path
+        {12, 0, "X.EXE"},
+    };
+    EXPECT_EQ(expected, seen.visits);
+    EXPECT_EQ(std::vector<DWORD>{4}, system.taskWalks);
+
+    // Without a task walker the NTVDM's tasks are left out.
+    Recorder noTasks;
+    varnet::NtSnapshotApi api = FakeSnapshotApi();
+    api.enumTasks = NULL;
+    EXPECT_EQ(1, varnet::WalkNtSnapshot(api, Record, &noTasks));
+    EXPECT_EQ((std::vector<Visit>{expected[0], expected[3], expected[4]}), noTasks.visits);
+
+    // A stop inside the tasks ends the whole walk.
+    Recorder stopped;
+    stopped.stopAt = "C:\\OLD\\SETUP.EXE";
+    EXPECT_EQ(1, varnet::WalkNtSnapshot(FakeSnapshotApi(), Record, &stopped));
+    EXPECT_EQ(2u, stopped.visits.size());
+}
+
+TEST_F(ProcessWalkNT, SnapshotSearchOpensOnlyTheProcessesThatCanMatch) {
+    UseSystemWithNtvdm();
+    for (DWORD id = 100; id < 200; ++id) {
+        system.ids.push_back(id);
+        system.paths[id] = "C:\\APPS\\OTHER.EXE";
+    }
+    system.ids.push_back(300);
+    system.paths[300] = "C:\\TOOLS\\MotionLab.exe";
+    varnet::ProcessSearch search = {"motionlab.EXE", NULL, 0};
+    EXPECT_EQ(1, varnet::WalkNtSnapshot(FakeSnapshotApi(), varnet::VisitForName, &search, search.fileName));
+    EXPECT_EQ(300u, search.found);
+    // The NTVDM (for its tasks) and the match; none of the 100 others.
+    EXPECT_EQ((std::vector<DWORD>{4, 300}), system.opened);
+}
+
+TEST_F(ProcessWalkNT, FailedSnapshotOrMissingFunctionVisitsNothing) {
+    UseSystemWithNtvdm();
+    system.failingFetch = 0;
+    Recorder seen;
+    EXPECT_EQ(0, varnet::WalkNtSnapshot(FakeSnapshotApi(), Record, &seen));
+    varnet::NtSnapshotApi noQuery = FakeSnapshotApi();
+    noQuery.querySystem = NULL;
+    EXPECT_EQ(0, varnet::WalkNtSnapshot(noQuery, Record, &seen));
+    EXPECT_TRUE(seen.visits.empty());
 }
 
 }  // namespace
