@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <vector>
 
 #include "BackupCopy.h"
@@ -41,11 +42,13 @@ std::string Format(const char* format, const std::string& name) {
 
 }  // namespace
 
-CBackupDlg::CBackupDlg(int language, const char* displayName, const char* sourceFolder)
+CBackupDlg::CBackupDlg(int language, const char* displayName, const char* sourceFolder,
+                       CopyTreeRoutine copy)
     : CDialog(IDD_BACKUP),
       sourceFolder_(sourceFolder ? sourceFolder : ""),
       exclusions_("*.bin, *.tmp"),
       displayName_(displayName ? displayName : ""),
+      copy_(copy ? copy : &CopyTree),
       language_(language) {}
 
 BOOL CBackupDlg::OnInitDialog() {
@@ -133,10 +136,21 @@ void CBackupDlg::ReportFailure(HWND owner) const {
                 MB_OK | MB_ICONERROR);
 }
 
+// Nothing thrown by the copy leaves this thread: it ends the copy as a failed
+// one, with the backup error.
+DWORD CBackupDlg::RunCopy() {
+    try {
+        return copy_(sourceFolder_, backupFolder_, exclusions_, abort_);
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        return ERROR_GEN_FAILURE;
+    }
+}
+
 DWORD WINAPI CBackupDlg::Worker(LPVOID param) {
     CBackupDlg* self = static_cast<CBackupDlg*>(param);
-    const DWORD result = CopyTree(self->sourceFolder_, self->backupFolder_, self->exclusions_,
-                                  self->abort_);
+    const DWORD result = self->RunCopy();
     // Once the prompt is going its window is no owner: the box stands alone.
     const bool ending = self->abort_.load() != 0;
     if (result) self->ReportFailure(ending ? NULL : self->window_);

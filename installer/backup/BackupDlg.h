@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "BackupCopy.h"
 #include "Dialog.h"
 #include "picture/AnimatedPicture.h"
 #include "varnet/WinHandles.h"
@@ -16,8 +17,9 @@ enum BackupLayout { kQuestionLayout = 31, kRunningLayout = 33 };
 class CBackupDlg : public CDialog {
 public:
     // `language` 0 English, else German; `displayName` is the tool's folder
-    // keyword, `sourceFolder` the existing installation.
-    CBackupDlg(int language, const char* displayName, const char* sourceFolder);
+    // keyword, `sourceFolder` the existing installation; `copy` makes the copy.
+    CBackupDlg(int language, const char* displayName, const char* sourceFolder,
+               CopyTreeRoutine copy = &CopyTree);
 
     const std::string& backupFolder() const { return backupFolder_; }
     int showMask() const { return showMask_; }
@@ -35,6 +37,7 @@ private:
     void OnNo();
     bool DontAskTicked();
     static DWORD WINAPI Worker(LPVOID self);
+    DWORD RunCopy();
     void ReportFailure(HWND owner) const;
 
     AnimatedPicture animation_;
@@ -43,6 +46,7 @@ private:
     std::string backupFolder_;
     std::string exclusions_;
     std::string displayName_;
+    CopyTreeRoutine copy_;
     std::atomic<unsigned char> abort_{0};
     int language_;
     int showMask_ = kQuestionLayout;

@@ -44,12 +44,15 @@ const Texts kGerman = {1, "Hinweis", "Ja", "Nein", "Nicht mehr nachfragen!",
                        "Sicherungskopie machen?",
                        "Backup l\xE4uft... bitte warten!", "Fehler", "Fehler w\xE4hrend dem Backup!"};
 
-// One probe run: the offers for (folder, name) pairs in order.
+// One probe run: the offers for (folder, name) pairs in order; `copy` holds
+// the probe's options for the copy it runs instead of the real one.
 class Probe {
 public:
-    Probe(const TempDir& dir, int language, const std::vector<std::pair<std::string, std::string>>& offers)
+    Probe(const TempDir& dir, int language, const std::vector<std::pair<std::string, std::string>>& offers,
+          const std::string& copy = "")
         : results_(dir / "offers.txt") {
-        std::string line = "\"BackupProbe.exe\" " + std::to_string(language) + " \"" + results_ + "\"";
+        std::string line = "\"BackupProbe.exe\" " + (copy.empty() ? "" : copy + " ") + std::to_string(language) +
+                           " \"" + results_ + "\"";
         for (const auto& o : offers) line += " \"" + o.first + "\" \"" + o.second + "\"";
         started_ = process_.Start(kvttest::BinDir() + "\\BackupProbe.exe", line, dir.path());
     }
@@ -350,6 +353,24 @@ TEST(BackupPrompt, ClosingDuringACopyStopsItAndTheRunGoesOn) {
             copied += FileExists(source + "_backup_" + stamps[0] + "\\f" + std::to_string(f) + "\\file" +
                                  std::to_string(i) + ".dat");
     EXPECT_LT(copied, kFolders * kFiles);
+}
+
+TEST(BackupPrompt, AThrowingCopyEndsWithTheBackupError) {
+    TempDir dir("bprompt");
+    const std::string source = MakeInstallation(dir, "Alpha");
+    Probe probe(dir, 0, {{source, "Alpha"}, {dir / "Next", "Next"}}, "--throw");
+    ASSERT_TRUE(probe.started());
+    HWND prompt = probe.WaitWindow("Note");
+    ASSERT_TRUE(prompt != NULL);
+    ASSERT_TRUE(apptest::Click(GetDlgItem(prompt, IDC_BACKUP_YES)));
+
+    HWND box = probe.WaitWindow("Error");
+    ASSERT_TRUE(box != NULL) << "the throw ended the program";
+    EXPECT_EQ("Error during backup!", apptest::MessageBoxText(box));
+    EXPECT_EQ(prompt, GetWindow(box, GW_OWNER));
+    ASSERT_TRUE(apptest::PressCommand(box, IDOK));
+    EXPECT_TRUE(probe.Finished());   // the prompt closed and the run went on
+    EXPECT_EQ("Alpha returned\r\nNext returned\r\n", probe.Returned());
 }
 
 }  // namespace
