@@ -36,9 +36,16 @@ private:
     void OnYes();
     void OnNo();
     bool DontAskTicked();
+    bool BeginEnding();
+    void WaitForWorker();
     static DWORD WINAPI Worker(LPVOID self);
     DWORD RunCopy();
     void ReportFailure(HWND owner) const;
+
+    // Who may still use the prompt's window: the worker's error box takes it
+    // as owner only while the prompt is not ending, and the prompt does not
+    // end while that box is over it.
+    enum OwnerState { kCopying, kBoxOverPrompt, kPromptEnding };
 
     AnimatedPicture animation_;
     win::Handle worker_;
@@ -48,6 +55,8 @@ private:
     std::string displayName_;
     CopyTreeRoutine copy_;
     std::atomic<unsigned char> abort_{0};
+    std::atomic<int> owner_{kCopying};
+    std::atomic<bool> workerDone_{false};   // the worker no longer reads this object
     int language_;
     int showMask_ = kQuestionLayout;
     std::string message_;
