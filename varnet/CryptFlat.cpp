@@ -2,11 +2,40 @@
 // handle is answered like a closed object instead of crashing.
 #include "Varnet01.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 namespace {
 
 int g_cryptError = CRYPTDATA_OK;
+
+// Handles this interface gave out and has not yet closed. Like the flat
+// error, these are unlocked: the library is called from one thread.
+std::vector<CCryptData*> g_liveHandles;
+
+// The storage of the last closed objects is kept a while before it is
+// released, so the next opens get other addresses and a stale handle closed
+// once more cannot name a newer object.
+enum { kRetiredKept = 64 };
+void* g_retired[kRetiredKept];
+int g_nextRetired = 0;
+
+void Retire(void* storage) {
+    ::operator delete(g_retired[g_nextRetired]);
+    g_retired[g_nextRetired] = storage;
+    g_nextRetired = (g_nextRetired + 1) % kRetiredKept;
+}
+
+// Releases the kept storage when the library is unloaded.
+struct RetiredStorage {
+    ~RetiredStorage() {
+        for (void*& storage : g_retired) {
+            ::operator delete(storage);
+            storage = NULL;
+        }
+    }
+} g_retiredStorage;
 
 // The last error is protected state; a derived class may name it.
 struct LastErrorOf : CCryptData {
@@ -16,21 +45,40 @@ struct LastErrorOf : CCryptData {
 }  // namespace
 
 VARNET_C CCryptData* fOpenCryptClass(char const* path, char const* mode) {
-    CCryptData* crypt = new (std::nothrow) CCryptData;
-    if (!crypt) {
+    void* storage = ::operator new(sizeof(CCryptData), std::nothrow);
+    bool listed = false;
+    if (storage) {
+        try {
+            g_liveHandles.push_back(static_cast<CCryptData*>(storage));
+            listed = true;
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (!listed) {
+        ::operator delete(storage);
         g_cryptError = CRYPTDATA_ERR_MEMORY;
         return NULL;
     }
+    CCryptData* crypt = new (storage) CCryptData;
     g_cryptError = crypt->Open(path, mode);
     if (g_cryptError != CRYPTDATA_OK) {
-        delete crypt;
+        g_liveHandles.pop_back();
+        crypt->~CCryptData();
+        ::operator delete(storage);
         return NULL;
     }
     return crypt;
 }
 
-VARNET_C void fCloseCryptClass(CCryptData* crypt) {
-    delete crypt;  // the destructor closes the file
+VARNET_C int fCloseCryptClass(CCryptData* crypt) {
+    // Only a handle that is still open is released: a second close, or a
+    // pointer this interface never gave out, is refused and touches nothing.
+    const auto live = std::find(g_liveHandles.begin(), g_liveHandles.end(), crypt);
+    if (!crypt || live == g_liveHandles.end()) return 0;
+    g_liveHandles.erase(live);
+    crypt->~CCryptData();  // closes the file
+    Retire(crypt);
+    return 1;
 }
 
 VARNET_C char const* fGetStringCryptClass(CCryptData* crypt) {

@@ -22,7 +22,9 @@ class CCryptData;
 // Flat interface for callers that cannot use classes; the handle is a
 // CCryptData created by fOpenCryptClass and released by fCloseCryptClass.
 VARNET_C CCryptData* fOpenCryptClass(char const* path, char const* mode);
-VARNET_C void fCloseCryptClass(CCryptData* crypt);
+// 1 when the handle was open and is now closed and released; 0, touching
+// nothing, for a handle closed before, a null or a foreign one.
+VARNET_C int fCloseCryptClass(CCryptData* crypt);
 VARNET_C char const* fGetStringCryptClass(CCryptData* crypt);
 VARNET_C int fGetCharCryptClass(CCryptData* crypt, unsigned char* c);
 VARNET_C int fPutStringCryptClass(CCryptData* crypt, char const* text);

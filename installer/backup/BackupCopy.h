@@ -17,6 +17,11 @@
 DWORD CopyTree(const std::string& source, const std::string& destination,
                const std::string& exclusions, const std::atomic<unsigned char>& abort);
 
+// The copy a backup runs: CopyTree, unless a caller puts another in its place.
+typedef DWORD (*CopyTreeRoutine)(const std::string& source, const std::string& destination,
+                                 const std::string& exclusions,
+                                 const std::atomic<unsigned char>& abort);
+
 // The backup folder of `source` for the local time `when`:
 // source + "_backup_" + "%y%m%d_%H%M%S".
 std::string BackupFolderName(const std::string& source, const std::tm& when);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <vector>
 
 #include "BackupCopy.h"
@@ -41,11 +42,13 @@ std::string Format(const char* format, const std::string& name) {
 
 }  // namespace
 
-CBackupDlg::CBackupDlg(int language, const char* displayName, const char* sourceFolder)
+CBackupDlg::CBackupDlg(int language, const char* displayName, const char* sourceFolder,
+                       CopyTreeRoutine copy)
     : CDialog(IDD_BACKUP),
       sourceFolder_(sourceFolder ? sourceFolder : ""),
       exclusions_("*.bin, *.tmp"),
       displayName_(displayName ? displayName : ""),
+      copy_(copy ? copy : &CopyTree),
       language_(language) {}
 
 BOOL CBackupDlg::OnInitDialog() {
@@ -97,12 +100,26 @@ bool CBackupDlg::OnCommand(WORD id, WORD code, HWND control) {
         if (!worker_) OnYes();
         return true;
     case IDC_BACKUP_NO:
-        OnNo();
+        if (!worker_) OnNo();
         return true;
     case IDOK:   // Enter answers nothing: the user chooses
         return true;
+    case IDCANCEL:   // closing: like No, nothing remembered
+        if (BeginEnding()) EndDialog(IDCANCEL);
+        return true;
     }
-    return CDialog::OnCommand(id, code, control);   // closing: like No, nothing remembered
+    return CDialog::OnCommand(id, code, control);
+}
+
+// False while the worker's error box is over the prompt: the prompt ends once
+// that box has been confirmed, so the box never loses its owner. Otherwise
+// the prompt is ending from now on and the copy is told to stop.
+bool CBackupDlg::BeginEnding() {
+    int expected = kCopying;
+    if (!owner_.compare_exchange_strong(expected, kPromptEnding) && expected == kBoxOverPrompt)
+        return false;
+    abort_ = 1;
+    return true;
 }
 
 void CBackupDlg::OnYes() {
@@ -133,15 +150,30 @@ void CBackupDlg::ReportFailure(HWND owner) const {
                 MB_OK | MB_ICONERROR);
 }
 
+// Nothing thrown by the copy leaves this thread: it ends the copy as a failed
+// one, with the backup error.
+DWORD CBackupDlg::RunCopy() {
+    try {
+        return copy_(sourceFolder_, backupFolder_, exclusions_, abort_);
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        return ERROR_GEN_FAILURE;
+    }
+}
+
 DWORD WINAPI CBackupDlg::Worker(LPVOID param) {
     CBackupDlg* self = static_cast<CBackupDlg*>(param);
-    const DWORD result = CopyTree(self->sourceFolder_, self->backupFolder_, self->exclusions_,
-                                  self->abort_);
-    // Once the prompt is going its window is no owner: the box stands alone.
-    const bool ending = self->abort_.load() != 0;
-    if (result) self->ReportFailure(ending ? NULL : self->window_);
-    if (!self->abort_.load() && IsWindow(self->window_))
-        PostMessageA(self->window_, WM_BACKUP_FINISHED, 0, 0);
+    const DWORD result = self->RunCopy();
+    if (result) {
+        // Owned by the prompt only while it is not ending; once it is going
+        // its window is no owner and the box stands alone.
+        int expected = kCopying;
+        const bool owned = self->owner_.compare_exchange_strong(expected, kBoxOverPrompt);
+        self->ReportFailure(owned ? self->window_ : NULL);
+    }
+    if (self->owner_.load() != kPromptEnding) PostMessageA(self->window_, WM_BACKUP_FINISHED, 0, 0);
+    self->workerDone_ = true;   // the last use of the prompt
     return result;
 }
 
@@ -153,18 +185,28 @@ bool CBackupDlg::OnMessage(UINT msg, WPARAM, LPARAM, INT_PTR* result) {
 }
 
 void CBackupDlg::OnDestroy() {
+    // Also when the window goes without a close (its owner went first).
+    int expected = kCopying;
+    owner_.compare_exchange_strong(expected, kPromptEnding);
     abort_ = 1;
     if (!worker_) return;
     Sleep(10);
-    // Until the worker has gone: it reads this object. Messages that other
-    // threads send here (its error box, owned by this window, sends some)
-    // are handled meanwhile, or the two threads would wait for each other.
-    for (;;) {
-        HANDLE thread = worker_.get();
+    WaitForWorker();
+    worker_.reset();
+}
+
+// Until the worker has gone: it reads this object. Messages that other
+// threads send here (its error box, owned by this window, sends some) are
+// handled meanwhile, or the two threads would wait for each other. A wait
+// that fails says nothing about the worker, so then the worker's own word
+// is polled instead.
+void CBackupDlg::WaitForWorker() {
+    HANDLE thread = worker_.get();
+    while (!workerDone_.load()) {
         const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) break;
+        if (r == WAIT_OBJECT_0) return;
+        if (r != WAIT_OBJECT_0 + 1) Sleep(10);
         MSG m;
         PeekMessageA(&m, NULL, 0, 0, PM_NOREMOVE);
     }
-    worker_.reset();
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "BackupCopy.h"
 #include "Dialog.h"
 #include "picture/AnimatedPicture.h"
 #include "varnet/WinHandles.h"
@@ -16,8 +17,9 @@ enum BackupLayout { kQuestionLayout = 31, kRunningLayout = 33 };
 class CBackupDlg : public CDialog {
 public:
     // `language` 0 English, else German; `displayName` is the tool's folder
-    // keyword, `sourceFolder` the existing installation.
-    CBackupDlg(int language, const char* displayName, const char* sourceFolder);
+    // keyword, `sourceFolder` the existing installation; `copy` makes the copy.
+    CBackupDlg(int language, const char* displayName, const char* sourceFolder,
+               CopyTreeRoutine copy = &CopyTree);
 
     const std::string& backupFolder() const { return backupFolder_; }
     int showMask() const { return showMask_; }
@@ -34,8 +36,16 @@ private:
     void OnYes();
     void OnNo();
     bool DontAskTicked();
+    bool BeginEnding();
+    void WaitForWorker();
     static DWORD WINAPI Worker(LPVOID self);
+    DWORD RunCopy();
     void ReportFailure(HWND owner) const;
+
+    // Who may still use the prompt's window: the worker's error box takes it
+    // as owner only while the prompt is not ending, and the prompt does not
+    // end while that box is over it.
+    enum OwnerState { kCopying, kBoxOverPrompt, kPromptEnding };
 
     AnimatedPicture animation_;
     win::Handle worker_;
@@ -43,7 +53,10 @@ private:
     std::string backupFolder_;
     std::string exclusions_;
     std::string displayName_;
+    CopyTreeRoutine copy_;
     std::atomic<unsigned char> abort_{0};
+    std::atomic<int> owner_{kCopying};
+    std::atomic<bool> workerDone_{false};   // the worker no longer reads this object
     int language_;
     int showMask_ = kQuestionLayout;
     std::string message_;

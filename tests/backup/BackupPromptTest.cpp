@@ -13,6 +13,7 @@
 #include "ProcessSupport.h"
 #include "TestSupport.h"
 #include "resource.h"
+#include "varnet/WinHandles.h"
 
 using kvttest::DirExists;
 using kvttest::FileExists;
@@ -44,12 +45,15 @@ const Texts kGerman = {1, "Hinweis", "Ja", "Nein", "Nicht mehr nachfragen!",
                        "Sicherungskopie machen?",
                        "Backup l\xE4uft... bitte warten!", "Fehler", "Fehler w\xE4hrend dem Backup!"};
 
-// One probe run: the offers for (folder, name) pairs in order.
+// One probe run: the offers for (folder, name) pairs in order; `copy` holds
+// the probe's options for the copy it runs instead of the real one.
 class Probe {
 public:
-    Probe(const TempDir& dir, int language, const std::vector<std::pair<std::string, std::string>>& offers)
+    Probe(const TempDir& dir, int language, const std::vector<std::pair<std::string, std::string>>& offers,
+          const std::string& copy = "")
         : results_(dir / "offers.txt") {
-        std::string line = "\"BackupProbe.exe\" " + std::to_string(language) + " \"" + results_ + "\"";
+        std::string line = "\"BackupProbe.exe\" " + (copy.empty() ? "" : copy + " ") + std::to_string(language) +
+                           " \"" + results_ + "\"";
         for (const auto& o : offers) line += " \"" + o.first + "\" \"" + o.second + "\"";
         started_ = process_.Start(kvttest::BinDir() + "\\BackupProbe.exe", line, dir.path());
     }
@@ -71,6 +75,32 @@ private:
     std::string results_;
     kvttest::OwnedProcess process_;
     bool started_ = false;
+};
+
+// The probe's held copy: it signals when its worker is busy copying, and
+// fails once released.
+class HeldCopy {
+public:
+    HeldCopy() {
+        static int count = 0;
+        const std::string stem = "KvtBackupHeld." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++count);
+        busyName_ = stem + ".busy";
+        releaseName_ = stem + ".release";
+        busy_.reset(CreateEventA(NULL, TRUE, FALSE, busyName_.c_str()));
+        release_.reset(CreateEventA(NULL, TRUE, FALSE, releaseName_.c_str()));
+    }
+    ~HeldCopy() { Release(); }   // never leaves a probe waiting
+    HeldCopy(const HeldCopy&) = delete;
+    HeldCopy& operator=(const HeldCopy&) = delete;
+
+    bool ready() const { return busy_ && release_; }
+    std::string Option() const { return "--hold \"" + busyName_ + "\" \"" + releaseName_ + "\""; }
+    bool WaitBusy() const { return WaitForSingleObject(busy_.get(), kPatience) == WAIT_OBJECT_0; }
+    void Release() const { SetEvent(release_.get()); }
+
+private:
+    std::string busyName_, releaseName_;
+    win::Handle busy_, release_;
 };
 
 // Backup folders made next to `source`: the stamps after "_backup_".
@@ -350,6 +380,79 @@ TEST(BackupPrompt, ClosingDuringACopyStopsItAndTheRunGoesOn) {
             copied += FileExists(source + "_backup_" + stamps[0] + "\\f" + std::to_string(f) + "\\file" +
                                  std::to_string(i) + ".dat");
     EXPECT_LT(copied, kFolders * kFiles);
+}
+
+TEST(BackupPrompt, EndingWhileTheWorkerIsBusyWaitsForIt) {
+    struct Case {
+        const char* what;
+        bool closeDuringCopy;   // else while the copy's error box is up
+    } cases[] = {
+        {"closed during the copy: the prompt goes, and the box comes without an owner", true},
+        {"closed under its error box: the prompt stays the box's owner until it is confirmed", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir("bprompt");
+        const std::string source = MakeInstallation(dir, "Alpha");
+        HeldCopy held;
+        ASSERT_TRUE(held.ready());
+        Probe probe(dir, 0, {{source, "Alpha"}, {dir / "Next", "Next"}}, held.Option());
+        ASSERT_TRUE(probe.started());
+        HWND prompt = probe.WaitWindow("Note");
+        ASSERT_TRUE(prompt != NULL);
+        ASSERT_TRUE(apptest::Click(GetDlgItem(prompt, IDC_BACKUP_YES)));
+        ASSERT_TRUE(held.WaitBusy());
+
+        HWND box = NULL;
+        if (c.closeDuringCopy) {
+            ASSERT_TRUE(PostMessageA(prompt, WM_SYSCOMMAND, SC_CLOSE, 0));
+            ASSERT_TRUE(apptest::WaitFor([&] { return !IsWindowVisible(prompt); }, kPatience));
+            // The prompt is going, but its worker still copies: the offer
+            // has not returned.
+            EXPECT_EQ("", probe.Returned());
+            held.Release();
+            box = probe.WaitWindow("Error");
+            ASSERT_TRUE(box != NULL);
+            EXPECT_EQ(NULL, GetWindow(box, GW_OWNER));
+        } else {
+            held.Release();
+            box = probe.WaitWindow("Error");
+            ASSERT_TRUE(box != NULL);
+            ASSERT_EQ(prompt, GetWindow(box, GW_OWNER));
+            // A close the system sends (ending the task): handled before
+            // the send returns, and the round trip after it lets a prompt
+            // that took it start going.
+            ASSERT_NE(-1, apptest::Send(prompt, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)));
+            ASSERT_NE(-1, apptest::Send(prompt, WM_NULL));
+            EXPECT_TRUE(IsWindowVisible(prompt));
+            EXPECT_EQ(prompt, GetWindow(box, GW_OWNER));
+        }
+        EXPECT_EQ("Error during backup!", apptest::MessageBoxText(box));
+        // The worker is still in its box.
+        EXPECT_EQ("", probe.Returned());
+
+        ASSERT_TRUE(apptest::PressCommand(box, IDOK));
+        EXPECT_TRUE(probe.Finished());
+        EXPECT_EQ("Alpha returned\r\nNext returned\r\n", probe.Returned());
+    }
+}
+
+TEST(BackupPrompt, AThrowingCopyEndsWithTheBackupError) {
+    TempDir dir("bprompt");
+    const std::string source = MakeInstallation(dir, "Alpha");
+    Probe probe(dir, 0, {{source, "Alpha"}, {dir / "Next", "Next"}}, "--throw");
+    ASSERT_TRUE(probe.started());
+    HWND prompt = probe.WaitWindow("Note");
+    ASSERT_TRUE(prompt != NULL);
+    ASSERT_TRUE(apptest::Click(GetDlgItem(prompt, IDC_BACKUP_YES)));
+
+    HWND box = probe.WaitWindow("Error");
+    ASSERT_TRUE(box != NULL) << "the throw ended the program";
+    EXPECT_EQ("Error during backup!", apptest::MessageBoxText(box));
+    EXPECT_EQ(prompt, GetWindow(box, GW_OWNER));
+    ASSERT_TRUE(apptest::PressCommand(box, IDOK));
+    EXPECT_TRUE(probe.Finished());   // the prompt closed and the run went on
+    EXPECT_EQ("Alpha returned\r\nNext returned\r\n", probe.Returned());
 }
 
 }  // namespace

@@ -540,3 +540,43 @@ TEST(CryptFlat, ErrorRuleAndHandles) {
     EXPECT_EQ(nullptr, fGetFilenameCryptClass(nullptr));
     fCloseCryptClass(nullptr);
 }
+
+TEST(CryptFlat, OnlyAnOpenHandleIsClosed) {
+    TempDir dir("crypt");
+    const std::string path = dir / "twice.dat";
+
+    CCryptData* first = fOpenCryptClass(path.c_str(), "wzv");
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(1, fPutStringCryptClass(first, "one"));
+    EXPECT_EQ(1, fCloseCryptClass(first));
+    EXPECT_EQ(0, fCloseCryptClass(first));
+
+    // Handles opened after it never take its place, so the stale handle
+    // closed again cannot end them.
+    std::vector<CCryptData*> closed = {first};
+    CCryptData* reader = nullptr;
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        reader = fOpenCryptClass(path.c_str(), "r");
+        ASSERT_NE(nullptr, reader);
+        for (CCryptData* stale : closed) {
+            EXPECT_NE(stale, reader);
+            EXPECT_EQ(0, fCloseCryptClass(stale));
+        }
+        EXPECT_EQ(1, IsFileCryptedCryptClass(reader));
+        EXPECT_STREQ("one", fGetStringCryptClass(reader));
+        EXPECT_EQ(nullptr, fGetStringCryptClass(reader));
+        EXPECT_EQ(1, fCloseCryptClass(reader));
+        closed.push_back(reader);
+    }
+
+    // Neither a null handle nor an object this interface did not open is
+    // taken: the object stays open and usable.
+    EXPECT_EQ(0, fCloseCryptClass(nullptr));
+    Crypt own;
+    ASSERT_EQ(0, own.Open(path.c_str(), "r"));
+    EXPECT_EQ(0, fCloseCryptClass(&own));
+    EXPECT_STREQ("one", own.GetString());
+    EXPECT_STREQ(path.c_str(), own.GetFilename());
+    own.Close();
+}
