@@ -423,7 +423,7 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[1], "clean") == 0) {
         bool ok = true;
-        for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+        for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
             ok = runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kSettingsRoot, view) && ok;
             ok = DeleteOwnUninstallEntries(view) && ok;
         }

@@ -48,10 +48,14 @@ void CopyTree(const std::string& from, const std::string& to) {
     FindClose(find);
 }
 
-// A string or dword value in either registry view (the registry editor
-// that applies NT.REG files may be a 64-bit program).
+// Both registry views, whatever this test's own flavour: the registry
+// editor that applies NT.REG files may be a 64-bit program, an NSIS
+// installer a 32-bit one.
+const REGSAM kViews[] = {0, KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+
+// A string or dword value in any registry view.
 std::string RegValue(const std::string& key, const char* name) {
-    for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+    for (REGSAM view : kViews) {
         HKEY h;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS)
             continue;
@@ -274,7 +278,7 @@ protected:
         for (const char* f : {"KVTDES.INI"}) DeleteFileA((runsummary::WindowsFolder(0) + "\\" + f).c_str());
         for (const char* f : {"KVTDES9X.DAT", "KVTDESNT.DAT", "KvtRt.ini", "KVTPORT.INI", "KVTPORT.TXT"})
             DeleteFileA((runsummary::WindowsFolder(1) + "\\" + f).c_str());
-        for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
+        for (REGSAM view : kViews) {
             runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, kToolKeys, view);
             for (const NsisTool& t : kNsisTools)
                 runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string(kUninstallKeys) + "\\" + t.key, view);
