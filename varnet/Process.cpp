@@ -35,12 +35,15 @@ DWORD FindProcess(const char* fileName, const std::vector<DWORD>* skip) {
 struct WindowSearch {
     const char* title;
     size_t titleLength;
+    DWORD skipProcess;  // 0: none
     HWND found;
 };
 
 BOOL CALLBACK VisitWindow(HWND window, LPARAM data) {
     WindowSearch* search = reinterpret_cast<WindowSearch*>(data);
-    if (!window || GetWindowThreadProcessId(window, NULL) == 0) return TRUE;
+    DWORD process = 0;
+    if (!window || GetWindowThreadProcessId(window, &process) == 0) return TRUE;
+    if (search->skipProcess != 0 && process == search->skipProcess) return TRUE;
     int length = GetWindowTextLengthA(window);
     if (length <= 0) return TRUE;
     std::string caption(static_cast<size_t>(length) + 1, '\0');
@@ -61,13 +64,19 @@ const int kKillAttemptsPerProcess = 3;
 const int kKillMaxRounds = 256;
 const DWORD kKillWaitMs = 2000;
 
-}  // namespace
-
-extern "C" HWND GetTaskHandle(char const* title) {
+HWND FindWindowByTitle(const char* title, DWORD skipProcess) {
     if (!title || !title[0]) return NULL;
-    WindowSearch search = {title, strlen(title), NULL};
+    WindowSearch search = {title, strlen(title), skipProcess, NULL};
     EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+}  // namespace
+
+extern "C" HWND GetTaskHandle(char const* title) { return FindWindowByTitle(title, 0); }
+
+extern "C" HWND GetOtherTaskHandle(char const* title) {
+    return FindWindowByTitle(title, GetCurrentProcessId());
 }
 
 extern "C" int ActivateTaskbyHandle(HWND window) {
@@ -82,6 +91,11 @@ extern "C" int ActivateTaskbyTitle(char const* title) {
 
 extern "C" int GetProcessId_Varnet(char const* fileName) {
     return static_cast<int>(FindProcess(fileName, NULL));
+}
+
+extern "C" int GetOtherProcessId_Varnet(char const* fileName) {
+    const std::vector<DWORD> self(1, GetCurrentProcessId());
+    return static_cast<int>(FindProcess(fileName, &self));
 }
 
 extern "C" int KillProcess(char const* fileName) {

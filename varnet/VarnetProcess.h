@@ -8,6 +8,9 @@
 // included, whose caption begins with `title`; null for an empty title or
 // when none matches.
 VARNET_C HWND GetTaskHandle(char const* title);
+// As GetTaskHandle, passing over the calling process's own windows: a
+// program that supervises others by title never finds itself.
+VARNET_C HWND GetOtherTaskHandle(char const* title);
 // Shows `window` in its default show state; 0 for a null window, else 1.
 VARNET_C int ActivateTaskbyHandle(HWND window);
 VARNET_C int ActivateTaskbyTitle(char const* title);
@@ -17,6 +20,8 @@ VARNET_C int ActivateTaskbyTitle(char const* title);
 // runs it. 0 when none runs, for an empty name, a name with a folder, or
 // when this Windows offers no way to list processes.
 VARNET_C int GetProcessId_Varnet(char const* fileName);
+// As GetProcessId_Varnet, passing over the calling process itself.
+VARNET_C int GetOtherProcessId_Varnet(char const* fileName);
 // Terminates every process of that executable file name. A process that
 // cannot be opened or that survives three termination attempts is given up,
 // and at most 256 processes are ended per call, so the call always returns.

@@ -4,9 +4,12 @@
 
 #include "Varnet01.h"
 
+// The installer itself never counts: a Title like its own progress
+// window's caption, or a Setup named like its program, would otherwise keep
+// that tool from ever being installed.
 bool CToolInstallJob::IsSetupRunning() const {
-    if (GetProcessId_Varnet(tool.setup.c_str()) != 0) return true;
-    return GetTaskHandle(tool.title.c_str()) != NULL;
+    if (GetOtherProcessId_Varnet(tool.setup.c_str()) != 0) return true;
+    return GetOtherTaskHandle(tool.title.c_str()) != NULL;
 }
 
 bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {

@@ -1,5 +1,6 @@
 // Preparation: setup kind and File, first phase, busy check, free space.
 #include "JobTestSupport.h"
+#include "Varnet01.h"
 
 #include <gtest/gtest.h>
 
@@ -74,8 +75,17 @@ TEST(JobPrepare, BusySetupEndsAJobThatWouldRunOne) {
             ASSERT_TRUE(s.other.Start(s.source + "\\" + s.tool.setup, s.tool.setup, s.source));
             ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
         } else {
-            window.reset(new kvttest::TestWindow(s.tool.title + " - Wizard", false));
-            ASSERT_TRUE(window->get());
+            // Another program's window: the installer's own never count.
+            const std::string other = s.root / "other";
+            kvttest::MakeDirs(other);
+            const std::string name = kvttest::UniqueName("Other") + ".exe";
+            s.AddSetup(other, name);
+            s.SetupOption("Window", s.tool.title + " - Wizard", other);
+            s.SetupOption("WindowMs", "60000", other);
+            s.SetupOption("ExitMs", "60000", other);
+            ASSERT_TRUE(s.other.Start(other + "\\" + name, name, other));
+            ASSERT_TRUE(kvttest::WaitFor([&] { return GetTaskHandle(s.tool.title.c_str()) != NULL; },
+                                         kSetupStartMs));
         }
         EXPECT_EQ(c.closes == 0, s.job.Prepare());
         EXPECT_EQ(c.closes, static_cast<int>(s.host.closes.size()));
@@ -85,6 +95,20 @@ TEST(JobPrepare, BusySetupEndsAJobThatWouldRunOne) {
         } else {
             EXPECT_EQ(PhaseProjectFiles, s.job.phase);
         }
+    }
+}
+
+// The installer's own windows (its progress window is captioned like a
+// tool's Title may be) never make a tool look busy, hidden or shown.
+TEST(JobPrepare, TheInstallersOwnWindowIsNoBusySetup) {
+    for (bool visible : {true, false}) {
+        SCOPED_TRACE(visible ? "shown" : "hidden");
+        Scene s("Alpha");
+        kvttest::TestWindow own(s.tool.title, visible);
+        ASSERT_TRUE(own.get());
+        EXPECT_TRUE(s.job.Prepare());
+        EXPECT_TRUE(s.host.closes.empty());
+        EXPECT_FALSE(s.job.IsSetupRunning());
     }
 }
 

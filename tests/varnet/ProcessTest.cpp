@@ -108,6 +108,29 @@ TEST(ProcessWindows, FindsWindowOfAnotherProcess) {
     EXPECT_EQ(setup.id(), owner);
 }
 
+TEST(ProcessWindows, TheOtherSearchPassesOverTheCallersOwnWindows) {
+    std::string caption = UniqueName("Own") + " Setup";
+    TestWindow own(caption, true);
+    ASSERT_TRUE(own.get());
+    EXPECT_EQ(own.get(), GetTaskHandle(caption.c_str()));
+    EXPECT_EQ(NULL, GetOtherTaskHandle(caption.c_str()));
+    EXPECT_EQ(NULL, GetOtherTaskHandle(""));
+
+    // Another process's window of the same caption is found, ours is not.
+    TempDir dir("Other");
+    std::string name = UniqueName("Other") + ".exe";
+    ASSERT_TRUE(CopyFakeSetup(dir.path(), name));
+    SetFakeSetupOption(dir.path(), "FakeSetup", "Window", caption);
+    SetFakeSetupOption(dir.path(), "FakeSetup", "WindowMs", "60000");
+    OwnedProcess setup;
+    ASSERT_TRUE(setup.Start(dir / name, name, dir.path()));
+    HWND found = NULL;
+    EXPECT_TRUE(WaitFor([&] { return (found = GetOtherTaskHandle(caption.c_str())) != NULL; }));
+    DWORD owner = 0;
+    GetWindowThreadProcessId(found, &owner);
+    EXPECT_EQ(setup.id(), owner);
+}
+
 TEST(ProcessWindows, ActivateShowsTheWindowOrReportsNone) {
     std::string u = UniqueName("Act");
     TestWindow byTitle(u + " by title", false), byHandle(u + " by handle", false);
@@ -432,6 +455,8 @@ public:
         return r;
     }
 
+    const std::string& name() const { return name_; }
+
 private:
     std::string name_, copy_;
     TempDir out_{"Probe"};
@@ -466,6 +491,25 @@ TEST(ProcessEnumerators, EachWindowsFamilyFindsStartsAndStops) {
 
         EXPECT_EQ(0, probe.Run("kill " + setup.name).result);
         EXPECT_TRUE(setup.process.WaitExit(5000));
+    }
+}
+
+// The program searches for its own file name (both enumerators): the plain
+// search finds the program itself, the other search only a twin of it.
+TEST(ProcessSearch, TheOtherSearchPassesOverTheCallingProcess) {
+    for (const char* version : {"win98", "nt40"}) {
+        SCOPED_TRACE(version);
+        ProbeUnder probe(version);
+        EXPECT_NE(0, probe.Run("pid " + probe.name()).result);
+        EXPECT_EQ(0, probe.Run("other " + probe.name()).result);
+
+        TempDir dir("Twin");
+        ASSERT_TRUE(CopyFakeSetup(dir.path(), probe.name()));
+        SetFakeSetupOption(dir.path(), "FakeSetup", "ExitMs", "60000");
+        OwnedProcess twin;
+        ASSERT_TRUE(twin.Start(dir / probe.name(), probe.name(), dir.path()));
+        ASSERT_TRUE(WaitFor([&] { return CountProcesses(probe.name()) == 1; }));
+        EXPECT_EQ(static_cast<long>(twin.id()), probe.Run("other " + probe.name()).result);
     }
 }
 
