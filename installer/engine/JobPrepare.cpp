@@ -20,6 +20,13 @@ bool CToolInstallJob::Prepare() {
     lastStartedPhase = -2;
     setupSourceFolder = toolSourceFolder;
 
+    // A Dir, Setup or File that climbs out of its folder would place files
+    // outside the "Tarvo" folder, or start a program from anywhere.
+    if (!StaysInsideFolder(tool.dir) || !StaysInsideFolder(tool.setup) || !StaysInsideFolder(tool.file)) {
+        EndJob(ResultCannotCreateTarget);
+        return false;
+    }
+
     // Without a temporary folder the list lands in the current drive's root.
     const char* temp = fGetWindowsDirectory(VARNET_DIR_TEMP);
     stagingListPath = JoinPath(temp ? temp : "", "~KVTFile.tmp");

@@ -1,5 +1,7 @@
 #include "PathText.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -33,4 +35,23 @@ bool PathExists(const std::string& path) {
 bool IsFolder(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool StaysInsideFolder(const std::string& relative) {
+    if (relative.find(':') != std::string::npos) return false;
+    if (!relative.empty() && (relative[0] == '\\' || relative[0] == '/')) return false;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = relative.find_first_of("\\/", start);
+        const std::string part =
+            relative.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        // Windows drops a name's trailing dots and blanks, and Windows 95
+        // reads "..." as two levels up: a part of nothing but dots and
+        // blanks climbs once it has two dots.
+        if (part.find_first_not_of(". ") == std::string::npos &&
+            std::count(part.begin(), part.end(), '.') >= 2)
+            return false;
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
 }

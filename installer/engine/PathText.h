@@ -16,6 +16,12 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 // `text` ends with `suffix`, compared exactly.
 bool EndsWith(const std::string& text, const std::string& suffix);
 
+// `relative` names something inside the folder it is joined to: no drive
+// or stream (":"), no leading backslash or slash, no ".." part. Empty is
+// the folder itself. "BIN\TOOL.EXE" stays inside; "..\X", "C:\X" and
+// "\X" leave it.
+bool StaysInsideFolder(const std::string& relative);
+
 // An entry (file or folder) exists at `path`.
 bool PathExists(const std::string& path);
 // A folder exists at `path`.

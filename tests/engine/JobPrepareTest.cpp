@@ -112,6 +112,51 @@ TEST(JobPrepare, TheInstallersOwnWindowIsNoBusySetup) {
     }
 }
 
+// A Dir, Setup or File that would leave its folder ends the job before
+// anything is placed; a sub-folder is fine.
+TEST(JobPrepare, NamesThatLeaveTheirFolderAreRefused) {
+    struct Case {
+        const char* dir;
+        const char* setup;  // null: the scene's own
+        const char* file;
+        bool refused;
+    } cases[] = {
+        {"Alpha", "BIN\\SETUP.EXE", "BIN\\TOOL.EXE", false},
+        {"Alpha\\Sub", nullptr, "Main.exe", false},
+        {"Alpha", nullptr, ".\\Main.exe", false},
+        {"..\\..\\JEscape", nullptr, "Main.exe", true},
+        {"..\\x", nullptr, "Main.exe", true},
+        {"Alpha\\..\\..\\x", nullptr, "Main.exe", true},
+        {"Alpha/../../x", nullptr, "Main.exe", true},
+        {"...", nullptr, "Main.exe", true},
+        {".. ", nullptr, "Main.exe", true},
+        {"C:\\JEscape", nullptr, "Main.exe", true},
+        {"C:JEscape", nullptr, "Main.exe", true},
+        {"\\JEscape", nullptr, "Main.exe", true},
+        {"\\\\server\\share", nullptr, "Main.exe", true},
+        {"Alpha", "..\\SETUP.EXE", "Main.exe", true},
+        {"Alpha", "C:\\WINDOWS\\REGEDIT.EXE", "Main.exe", true},
+        {"Alpha", nullptr, "..\\..\\Main.exe", true},
+        {"Alpha", nullptr, "\\Main.exe", true},
+        {"Alpha", nullptr, "Main.exe:stream", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.dir) + " | " + (c.setup ? c.setup : "-") + " | " + c.file);
+        Scene s("Alpha");
+        s.tool.dir = c.dir;
+        if (c.setup) s.tool.setup = c.setup;
+        s.tool.file = c.file;
+        EXPECT_EQ(!c.refused, s.job.Prepare());
+        if (c.refused) {
+            EXPECT_EQ(std::vector<int>{ResultCannotCreateTarget}, s.host.closes);
+            EXPECT_EQ(PhaseEnded, s.job.phase);
+        } else {
+            EXPECT_TRUE(s.host.closes.empty());
+        }
+        EXPECT_FALSE(kvttest::DirExists(s.target));
+    }
+}
+
 TEST(JobPrepare, FreeSpaceOfTheTargetDrive) {
     const int mb = 1048576;
     struct Case {
