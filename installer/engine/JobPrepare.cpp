@@ -16,6 +16,15 @@ const struct {
 }  // namespace
 
 bool CToolInstallJob::Prepare() {
+    try {
+        return PrepareSteps();
+    } catch (...) {
+        EndJob(ResultUnknown);
+        return false;
+    }
+}
+
+bool CToolInstallJob::PrepareSteps() {
     setupComplete = 0;
     lastStartedPhase = -2;
     setupSourceFolder = toolSourceFolder;

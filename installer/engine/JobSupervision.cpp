@@ -21,7 +21,16 @@ bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {
             --delayCountdown;
             return true;
         }
-        if (IsSetupRunning()) return true;
+        bool running;
+        try {
+            running = IsSetupRunning();
+        } catch (...) {
+            // As a step that throws: the job ends rather than wait for good.
+            if (host_) host_->StopTimer();
+            EndJob(ResultUnknown);
+            return true;
+        }
+        if (running) return true;
         if (host_) host_->StopTimer();
         AdvancePhase();
         return true;

@@ -9,12 +9,19 @@ CToolInstallJob::CToolInstallJob(ToolRecord& toolRecord) : tool(toolRecord) {}
 CToolInstallJob::~CToolInstallJob() {}
 
 void CToolInstallJob::RunPhase() {
-    switch (phase) {
-    case PhaseCopySetup: CopySetupFiles(); break;
-    case PhaseStartSetup: StartSetup(); break;
-    case PhaseAfterSetup: AfterSetup(); break;
-    case PhaseProjectFiles: CopyProjectFiles(); break;
-    default: break;  // waiting for the setup, or ended
+    // A step that throws (a failed allocation, say) would otherwise never
+    // end the job, and its window would stay open for good: the job ends
+    // as an unknown problem and the run goes on with the next tool.
+    try {
+        switch (phase) {
+        case PhaseCopySetup: CopySetupFiles(); break;
+        case PhaseStartSetup: StartSetup(); break;
+        case PhaseAfterSetup: AfterSetup(); break;
+        case PhaseProjectFiles: CopyProjectFiles(); break;
+        default: break;  // waiting for the setup, or ended
+        }
+    } catch (...) {
+        EndJob(ResultUnknown);
     }
 }
 

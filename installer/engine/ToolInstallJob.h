@@ -47,9 +47,11 @@ public:
     // Once, when the window initialises: setup kind, first phase (1 or 5),
     // the busy check for a job that runs a setup, the free-space check.
     // False when this already ended the job (the window is then not shown).
+    // A throw inside ends the job with ResultUnknown, as in every step.
     bool Prepare();
     // The step of the current phase; nothing in phase 3 and once ended.
-    // Every step finishes with exactly one AdvancePhase or EndJob.
+    // Every step finishes with exactly one AdvancePhase or EndJob; a step
+    // that throws ends the job with ResultUnknown.
     void RunPhase();
     // Next phase, then a repaint at once, whose paint starts its step.
     void AdvancePhase();
@@ -123,6 +125,7 @@ protected:
     virtual std::string WindowsFolder(int kind) const;
 
 private:
+    bool PrepareSteps();       // Prepare without its guard
     void CopySetupFiles();     // phase 1
     void StartSetup();         // phase 2
     void AfterSetup();         // phase 4

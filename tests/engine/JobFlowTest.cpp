@@ -153,6 +153,20 @@ TEST(JobFlow, EveryEndComesOnceWithItsCode) {
          },
          ResultCannotReadTarget},
         {"main file missing (after setup)", [](Scene& s) { s.AddSetup(); }, ResultSetupIncomplete},
+        {"a step throws (staging)",
+         [](Scene& s) {
+             s.AddSetup();
+             s.job.throwOn = s.tool.setup;
+         },
+         ResultUnknown},
+        {"a step throws (project files)",
+         [](Scene& s) {
+             s.AddSetup();
+             s.SetupOption("MainFile", "Alpha.exe");
+             Put(s.source + "\\APPFiles\\Readme.txt", "x");
+             s.job.throwOn = "Readme.txt";
+         },
+         ResultUnknown},
         {"success",
          [](Scene& s) {
              s.AddSetup();

@@ -1,5 +1,7 @@
 #include "JobTestSupport.h"
 
+#include <new>
+
 #include "Varnet01.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@ namespace jobtest {
 int TestJob::InstallFile(const std::string& name, const std::string& dest,
                          const std::string& src) {
     placed.push_back({src, name, dest});
+    if (!throwOn.empty() && EqualsNoCase(name, throwOn)) throw std::bad_alloc();
     return placeFiles ? CToolInstallJob::InstallFile(name, dest, src) : 1;
 }
 

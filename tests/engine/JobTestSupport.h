@@ -28,6 +28,7 @@ public:
     };
     std::vector<Placed> placed;
     bool placeFiles = true;        // false: note only, place nothing
+    std::string throwOn;           // placing a file of this name (any case) throws, as a failed allocation would
     bool fakeSpace = false;        // true: AvailableBytes answers `space`
     unsigned long long space = 0;
     std::vector<std::string> spaceRoots;  // the roots asked for
