@@ -30,7 +30,7 @@ const char* FileNamePart(const char* path) {
 
 bool EndsWithNoCase(const char* text, const char* tail) {
     size_t n = strlen(text), m = strlen(tail);
-    return n >= m && EqualNoCase(text + n - m, tail);
+    return n >= m && EqualNoCaseInCodePage(text + n - m, tail);
 }
 
 struct TaskWalk {
@@ -51,7 +51,7 @@ INT WINAPI NoTasks(DWORD, TaskEnumProcEx, LPARAM) { return 0; }
 
 }  // namespace
 
-bool EqualNoCase(const char* a, const char* b) {
+bool EqualNoCaseInCodePage(const char* a, const char* b) {
     std::string x(a), y(b);
     if (x.size() != y.size()) return false;
     if (!x.empty()) {
@@ -63,7 +63,7 @@ bool EqualNoCase(const char* a, const char* b) {
 
 bool VisitForName(DWORD processId, WORD, const char* path, void* user) {
     ProcessSearch* search = static_cast<ProcessSearch*>(user);
-    if (!EqualNoCase(FileNamePart(path), search->fileName)) return true;
+    if (!EqualNoCaseInCodePage(FileNamePart(path), search->fileName)) return true;
     if (search->skip) {
         for (DWORD id : *search->skip)
             if (id == processId) return true;

@@ -4,21 +4,12 @@
 #include <vector>
 
 #include "BackupOffer.h"
+#include "Format.h"
 #include "InstallTypes.h"
 #include "ProgressDlg.h"
 #include "Texts.h"
 #include "Varnet01.h"
 #include "resource.h"
-
-namespace {
-
-std::string Format(const char* format, const std::string& value) {
-    std::vector<char> buf(std::string(format).size() + value.size() + 1);
-    wsprintfA(buf.data(), format, value.c_str());
-    return buf.data();
-}
-
-}  // namespace
 
 void CMainDlg::OnInstall() {
     // Enter reaches here only through an enabled Install button; a command

@@ -7,6 +7,7 @@
 
 #include "BackupCopy.h"
 #include "BackupOffer.h"
+#include "Format.h"
 #include "picture_res.h"
 #include "resource.h"
 
@@ -32,12 +33,6 @@ const char* Text(int language, TextId id) { return kTexts[id][language ? 0 : 1];
 // Controls in the order of their show-mask bits.
 const int kMaskedControls[] = {IDC_BACKUP_MESSAGE, IDC_BACKUP_YES, IDC_BACKUP_NO,
                                IDC_BACKUP_DONT_ASK, IDC_BACKUP_ICON, IDC_BACKUP_ANIMATION};
-
-std::string Format(const char* format, const std::string& name) {
-    std::vector<char> buf(std::strlen(format) + name.size() + 1);
-    std::snprintf(buf.data(), buf.size(), format, name.c_str());
-    return buf.data();
-}
 
 }  // namespace
 

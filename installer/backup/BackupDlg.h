@@ -8,7 +8,7 @@
 
 #include "Dialog.h"
 #include "picture/AnimatedPicture.h"
-#include "varnet/WinHandles.h"
+#include "WinHandles.h"
 
 // Which controls show: the question, and the running copy.
 enum BackupLayout { kQuestionLayout = 31, kRunningLayout = 33 };

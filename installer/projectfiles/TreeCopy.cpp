@@ -2,6 +2,7 @@
 // variants and language overlays, breadth-first tree copy, the renaming
 // rules of InstallFile, byte copies and the drive-letter move.
 #include "FileIo.h"
+#include "FolderEntries.h"
 #include "ToolInstallJob.h"
 #include "WindowsFamily.h"
 
@@ -97,17 +98,12 @@ void CToolInstallJob::CopyTreeOnce(const std::string& targetRoot, const std::str
         // A target that cannot be made skips this folder and all below it.
         if (fCreatePath(target.c_str()) != 0) continue;
 
-        WIN32_FIND_DATAA entry;
-        win::FindHandle find(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &entry));
-        if (!find) continue;
-        do {
-            const std::string name = entry.cFileName;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (name != "." && name != "..") folders.push(JoinPath(folder, name));
-            } else {
-                InstallFile(name, target, folder);
-            }
-        } while (FindNextFileA(find.get(), &entry));
+        for (FolderEntries entries(folder); entries.Next();) {
+            if (entries.isFolder())
+                folders.push(JoinPath(folder, entries.name()));
+            else
+                InstallFile(entries.name(), target, folder);
+        }
     }
 }
 
