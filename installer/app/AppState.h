@@ -1,5 +1,5 @@
-// Process-wide state of the program besides the Windows family (which lives
-// with the install engine, WindowsFamily.h).
+// Process-wide state of the program besides the Windows family (detected at
+// start-up and passed down from there).
 #pragma once
 #include <windows.h>
 

@@ -31,7 +31,7 @@ void PaintGradient(HDC dc, const RECT& rect) {
     SetBkColor(dc, oldBk);
 }
 
-CBackdropDlg::CBackdropDlg() : CDialog(IDD_BACKDROP) {}
+CBackdropDlg::CBackdropDlg(WindowsFamily family) : CDialog(IDD_BACKDROP), family_(family) {}
 
 BOOL CBackdropDlg::OnInitDialog() {
     SetWindowTextA(hwnd(), kWindowTitle);
@@ -61,7 +61,7 @@ bool CBackdropDlg::OnEraseBackground(HDC) { return true; }
 bool CBackdropDlg::OnMessage(UINT msg, WPARAM, LPARAM, INT_PTR* result) {
     if (msg != kRunMainDialog) return false;
     {
-        CMainDlg main;
+        CMainDlg main(family_);
         main.DoModal(hwnd());
     }
     EndDialog(IDOK);

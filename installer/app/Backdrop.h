@@ -2,6 +2,7 @@
 // window and the owner of the main dialog.
 #pragma once
 #include "Dialog.h"
+#include "WindowsFamily.h"
 
 // Title of the program's windows (shown on their task-bar buttons).
 extern const char kWindowTitle[];
@@ -12,11 +13,14 @@ void PaintGradient(HDC dc, const RECT& rect);
 
 class CBackdropDlg : public CDialog {
 public:
-    CBackdropDlg();
+    explicit CBackdropDlg(WindowsFamily family);
 
 protected:
     BOOL OnInitDialog() override;
     bool OnPaint() override;
     bool OnEraseBackground(HDC dc) override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) override;
+
+private:
+    const WindowsFamily family_;
 };

@@ -34,17 +34,17 @@ int SpaceBytes(int megabytes) {
     return static_cast<int>(bytes);
 }
 
-bool ReadToolRecord(CIniData& ini, int n, int family, ToolRecord& rec) {
+bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec) {
     ini.SetDefaultPid(n);
     rec.name = ini.GetSectionIniString("Name", "?");
     rec.dir = ini.GetSectionIniString("Dir", rec.name.c_str());
 
     bool offered = true;
     switch (family) {
-    case 1: offered = ini.GetSectionIniValue("Win95", 1) != 0; break;
-    case 2: offered = ini.GetSectionIniValue("Win98", 1) != 0; break;
-    case 3: offered = ini.GetSectionIniValue("WinNT", 1) != 0; break;
-    default: break;
+    case FamilyWin95: offered = ini.GetSectionIniValue("Win95", 1) != 0; break;
+    case FamilyWin98: offered = ini.GetSectionIniValue("Win98", 1) != 0; break;
+    case FamilyNT: offered = ini.GetSectionIniValue("WinNT", 1) != 0; break;
+    case FamilyUnknown: break;
     }
 
     rec.file = ini.GetSectionIniString("File", "");

@@ -5,6 +5,7 @@
 
 #include "Dialog.h"
 #include "ToolRecord.h"
+#include "WindowsFamily.h"
 
 class CIniData;
 
@@ -33,7 +34,7 @@ public:
 // Reads tool n's section (n is 1-based) into `rec` with `ini`'s default
 // section set to n. Returns whether the tool is offered on `family`; only the
 // key of that family is read.
-bool ReadToolRecord(CIniData& ini, int n, int family, ToolRecord& rec);
+bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec);
 
 // Bytes for a Space value in megabytes. The record holds a signed 32-bit
 // count: requirements it cannot hold are capped at its largest value, and

@@ -60,12 +60,13 @@ bool CMainDlg::ProcessTool(ToolCheckBox& tool) {
     job.targetFolder =
         ItemText(IDC_DRIVE) + "Tarvo\\" + (rec.installPath ? project + "\\" : std::string()) + rec.dir;
     job.projectName = project;
-    job.german = Language();
+    job.language = language();
+    job.family = family_;
     job.userName = ItemText(IDC_USER_NAME);
     job.company = ItemText(IDC_COMPANY);
 
     SetStatus(Format(Text(TXT_STARTING_SETUP), rec.name));
-    OfferBackup(hwnd(), Language(), job.targetFolder.c_str(), rec.dir.c_str());
+    OfferBackup(hwnd(), language(), job.targetFolder.c_str(), rec.dir.c_str());
 
     const INT_PTR result = progress.DoModal(hwnd());
     tool.Disable();

@@ -10,16 +10,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Controls get their three-dimensional look from DS_3DLOOK in the dialog
     // templates; no hosted (OLE) controls are used.
     CreateToolFont();
-    WindowsFamily = FamilyUnknown;
-    WindowsFamily = DetectWindowsFamily();
-    if (WindowsFamily == FamilyUnknown) {
+    const WindowsFamily family = DetectWindowsFamily();
+    if (family == FamilyUnknown) {
         MessageBoxA(NULL, "KVTInstall can not determine Windows Version!", "Error",
                     MB_OK | MB_ICONERROR);
         DestroyToolFont();
         return 1;
     }
     {
-        CBackdropDlg backdrop;
+        CBackdropDlg backdrop(family);
         backdrop.DoModal(NULL);
     }
     DestroyToolFont();

@@ -6,18 +6,19 @@
 #include "Texts.h"
 #include "PathText.h"
 #include "Varnet01.h"
-#include "WindowsFamily.h"
 #include "resource.h"
 
-CMainDlg::CMainDlg() : CDialog(IDD_MAIN) {}
+CMainDlg::CMainDlg(WindowsFamily family) : CDialog(IDD_MAIN), family_(family) {}
 CMainDlg::~CMainDlg() = default;
 
 const char* CMainDlg::Text(int textId) const { return DialogText(textId, language_); }
 
+void CMainDlg::SetStatus(const std::string& text) { SetItemText(IDC_STATUS, text.c_str()); }
+
 BOOL CMainDlg::OnInitDialog() {
     SetWindowTextA(hwnd(), kWindowTitle);
     restartNeeded = 0;
-    language_ = 0;
+    language_ = LanguageEnglish;
     if (!LoadCatalogue()) return TRUE;
     RefreshButtons();
     InitProjectField();
@@ -66,7 +67,7 @@ void CMainDlg::BuildEntry(int index, SlotLayout& layout) {
     std::unique_ptr<ToolCheckBox> box(new ToolCheckBox);
     box->record.owner = this;
     CIniData ini;
-    bool offered = ReadToolRecord(ini, n, WindowsFamily, box->record);
+    bool offered = ReadToolRecord(ini, n, family_, box->record);
     RECT slot = layout.Place(index, offered);
     DWORD style = BS_CHECKBOX | (offered ? WS_VISIBLE | WS_TABSTOP : 0);
     if (box->Create(*this, "BUTTON", box->record.name.c_str(), style, slot, IDC_TOOL_FIRST + index)) {
@@ -105,10 +106,11 @@ void CMainDlg::OnSelectAll() {
 
 // ---- Language ----
 
-void CMainDlg::ApplyLanguage(int value) {
-    language_ = value == 1 ? 1 : 0;
-    CheckDlgButton(hwnd(), IDC_ENGLISH, language_ ? BST_UNCHECKED : BST_CHECKED);
-    CheckDlgButton(hwnd(), IDC_GERMAN, language_ ? BST_CHECKED : BST_UNCHECKED);
+void CMainDlg::ApplyLanguage(Language language) {
+    language_ = language;
+    const bool german = language_ == LanguageGerman;
+    CheckDlgButton(hwnd(), IDC_ENGLISH, german ? BST_UNCHECKED : BST_CHECKED);
+    CheckDlgButton(hwnd(), IDC_GERMAN, german ? BST_CHECKED : BST_UNCHECKED);
     static const int kGroupIds[] = {IDC_GROUP_LANGUAGE, IDC_GROUP_DRIVE, IDC_GROUP_PROJECT,
                                     IDC_GROUP_USER,     IDC_GROUP_TOOLS, IDC_LABEL_NAME,
                                     IDC_LABEL_COMPANY};
@@ -141,7 +143,7 @@ void CMainDlg::LoadSettingsAtStart() {
     int language;
     if (!ReadSettingNumber(key, "Language", &language))
         language = config.GetConfigIniFlag("Language", 0);
-    ApplyLanguage(language);
+    ApplyLanguage(LanguageFromValue(language));
 
     std::string name = ReadSettingString(key, "Name");
     if (name.empty()) name = config.GetConfigIniString("Name", "");
@@ -199,10 +201,10 @@ bool CMainDlg::OnCommand(WORD id, WORD code, HWND control) {
         if (code == BN_CLICKED) OnSelectAll();
         return true;
     case IDC_ENGLISH:
-        if (code == BN_CLICKED) ApplyLanguage(0);
+        if (code == BN_CLICKED) ApplyLanguage(LanguageEnglish);
         return true;
     case IDC_GERMAN:
-        if (code == BN_CLICKED) ApplyLanguage(1);
+        if (code == BN_CLICKED) ApplyLanguage(LanguageGerman);
         return true;
     case IDC_PROJECT:
         if (code == EN_CHANGE) ReloadSettings();

@@ -7,22 +7,24 @@
 
 #include "Catalogue.h"
 #include "Dialog.h"
+#include "Language.h"
 #include "SystemRestart.h"
 #include "ToolRecord.h"
+#include "WindowsFamily.h"
 
 class CIniData;
 
 class CMainDlg : public CDialog, public ToolOwner {
 public:
-    CMainDlg();
+    // `family` chooses the tools offered and goes to every install job.
+    explicit CMainDlg(WindowsFamily family);
     ~CMainDlg() override;
 
     // Text of the dialog's table in the current language.
     const char* Text(int textId) const;
-    int Language() const { return language_; }
-    // Stores the language (1 = German, any other value = English) and
-    // relabels every control.
-    void ApplyLanguage(int value);
+    Language language() const { return language_; }
+    // Stores the language and relabels every control.
+    void ApplyLanguage(Language language);
 
     const std::string& MediumRoot() const { return mediumRoot_; }
     size_t ToolCount() const { return tools_.size(); }
@@ -33,7 +35,7 @@ public:
     // Install is enabled exactly when a tool is selected; select-all is
     // disabled once no tool is enabled (never re-enabled here).
     void RefreshButtons() override;
-    void SetStatus(const std::string& text) { SetItemText(1023, text.c_str()); }
+    void SetStatus(const std::string& text);
 
     // Writes name, company, drive text and language under the project's key.
     void StoreCurrentSettings() const;
@@ -69,7 +71,8 @@ private:
     std::string mediumRoot_;
     std::vector<std::unique_ptr<ToolCheckBox>> tools_;
     int selectAll_ = 0;
-    int language_ = 0;
+    Language language_ = LanguageEnglish;
+    const WindowsFamily family_;
     std::string startDrive_;  // the stored drive, matched by the drive list
     SystemRestart* restart_ = &WindowsRestart();
 };

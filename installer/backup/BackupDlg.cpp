@@ -15,20 +15,19 @@ namespace {
 
 enum TextId { kYes, kNo, kCaption, kDontAsk, kQuestion, kRunning, kErrorCaption, kErrorText };
 
-// German, English.
-const char* const kTexts[][2] = {
-    {"Ja", "Yes"},
-    {"Nein", "No"},
-    {"Hinweis", "Note"},
-    {"Nicht mehr nachfragen!", "Don't ask me again!"},
-    {"Eine bestehende Installation von %s wurde erkannt. Wollen Sie eine Sicherungskopie machen?",
-     "An existing installation of %s was detected. Do you want to create a backup?"},
-    {"Backup l\xE4uft... bitte warten!", "Backup is running... please wait!"},
-    {"Fehler", "Error"},
-    {"Fehler w\xE4hrend dem Backup!", "Error during backup!"},
+const BilingualText kTexts[] = {
+    {"Yes", "Ja"},
+    {"No", "Nein"},
+    {"Note", "Hinweis"},
+    {"Don't ask me again!", "Nicht mehr nachfragen!"},
+    {"An existing installation of %s was detected. Do you want to create a backup?",
+     "Eine bestehende Installation von %s wurde erkannt. Wollen Sie eine Sicherungskopie machen?"},
+    {"Backup is running... please wait!", "Backup l\xE4uft... bitte warten!"},
+    {"Error", "Fehler"},
+    {"Error during backup!", "Fehler w\xE4hrend dem Backup!"},
 };
 
-const char* Text(int language, TextId id) { return kTexts[id][language ? 0 : 1]; }
+const char* Text(Language language, TextId id) { return kTexts[id].in(language); }
 
 // Controls in the order of their show-mask bits.
 const int kMaskedControls[] = {IDC_BACKUP_MESSAGE, IDC_BACKUP_YES, IDC_BACKUP_NO,
@@ -36,7 +35,7 @@ const int kMaskedControls[] = {IDC_BACKUP_MESSAGE, IDC_BACKUP_YES, IDC_BACKUP_NO
 
 }  // namespace
 
-CBackupDlg::CBackupDlg(int language, const char* displayName, const char* sourceFolder)
+CBackupDlg::CBackupDlg(Language language, const char* displayName, const char* sourceFolder)
     : CDialog(IDD_BACKUP),
       sourceFolder_(sourceFolder ? sourceFolder : ""),
       exclusions_("*.bin, *.tmp"),

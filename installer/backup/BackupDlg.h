@@ -7,6 +7,7 @@
 #include <string>
 
 #include "Dialog.h"
+#include "Language.h"
 #include "picture/AnimatedPicture.h"
 #include "WinHandles.h"
 
@@ -15,9 +16,9 @@ enum BackupLayout { kQuestionLayout = 31, kRunningLayout = 33 };
 
 class CBackupDlg : public CDialog {
 public:
-    // `language` 0 English, else German; `displayName` is the tool's folder
-    // keyword, `sourceFolder` the existing installation.
-    CBackupDlg(int language, const char* displayName, const char* sourceFolder);
+    // `displayName` is the tool's folder keyword, `sourceFolder` the
+    // existing installation.
+    CBackupDlg(Language language, const char* displayName, const char* sourceFolder);
 
     const std::string& backupFolder() const { return backupFolder_; }
     int showMask() const { return showMask_; }
@@ -44,7 +45,7 @@ private:
     std::string exclusions_;
     std::string displayName_;
     std::atomic<unsigned char> abort_{0};
-    int language_;
+    Language language_;
     int showMask_ = kQuestionLayout;
     std::string message_;
     int dontAsk_ = 0;

@@ -17,7 +17,7 @@ const struct {
 
 bool CToolInstallJob::Prepare() {
     setupComplete = 0;
-    lastStartedPhase = -2;
+    lastStartedPhase = StartNotRequested;
     setupSourceFolder = toolSourceFolder;
 
     // Without a temporary folder the list lands in the current drive's root.

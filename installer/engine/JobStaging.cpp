@@ -57,6 +57,16 @@ void CToolInstallJob::CopySetupFiles() {
         }
     }
 
+    // Configuration files among the setup files are rewritten for the
+    // tool's target folder.
+    WithFileContext(targetFolder, [&] { StageFiles(list.get()); });
+
+    // Closed before the next steps run: phase 4 reads it back.
+    list.reset();
+    AdvancePhase();
+}
+
+void CToolInstallJob::StageFiles(HANDLE list) {
     for (FolderEntries entries(setupSourceFolder); entries.Next();) {
         if (entries.isFolder()) continue;
         std::string name = UpperAscii(entries.name());
@@ -65,7 +75,7 @@ void CToolInstallJob::CopySetupFiles() {
         // InstallFile stored "SETUP.EX_" as "SETUP.EXE"; the list names
         // what is on disk.
         if (EndsWith(name, "SETUP.EX_")) name.back() = 'E';
-        WriteListLine(list.get(), JoinPath(targetFolder, name));
+        WriteListLine(list, JoinPath(targetFolder, name));
     }
 
     if (setupKind == SetupUlvan) {
@@ -76,12 +86,8 @@ void CToolInstallJob::CopySetupFiles() {
             for (FolderEntries entries(src); entries.Next();) {
                 if (entries.isFolder()) continue;
                 InstallFile(UpperAscii(entries.name()), dest, src);
-                WriteListLine(list.get(), JoinPath(dest, entries.name()));
+                WriteListLine(list, JoinPath(dest, entries.name()));
             }
         }
     }
-
-    // Closed before the next steps run: phase 4 reads it back.
-    list.reset();
-    AdvancePhase();
 }

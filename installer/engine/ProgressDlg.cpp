@@ -11,13 +11,13 @@ std::vector<std::string> ProgressLines(const CToolInstallJob& job) {
         lines.push_back("Application: " + job.tool.dir);
         lines.push_back("Destination: " + job.targetFolder);
         lines.push_back("Copying Temporary Setup Files ");
-        if (phase > 1) lines.push_back("Executing Setup ");
-        if (phase > 3) {
+        if (phase > PhaseCopySetup) lines.push_back("Executing Setup ");
+        if (phase > PhaseWaitSetup) {
             lines.push_back(job.setupComplete ? "Setup finished " : "Setup terminated ");
             lines.push_back("Deleting Temporary Setup Files ");
         }
     }
-    if (phase > 4) lines.push_back("Copying Project Files ");
+    if (phase > PhaseAfterSetup) lines.push_back("Copying Project Files ");
     return lines;
 }
 

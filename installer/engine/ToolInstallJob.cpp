@@ -34,7 +34,7 @@ void CToolInstallJob::OnPainted() {
     // PhaseEnded has the value that also means "not yet shown": without this
     // a paint after the end would ask for a new start.
     if (phase == PhaseEnded) return;
-    if (lastStartedPhase == -2) {
+    if (lastStartedPhase == StartNotRequested) {
         if (host_) host_->StartTimer(100);
         return;
     }

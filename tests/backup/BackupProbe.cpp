@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv) {
     if (argc < 5 || (argc - 3) % 2) return 2;
-    const int language = std::atoi(argv[1]);
+    const Language language = std::atoi(argv[1]) ? LanguageGerman : LanguageEnglish;
     for (int i = 3; i + 1 < argc; i += 2) {
         OfferBackup(NULL, language, argv[i], argv[i + 1]);
         if (FILE* f = std::fopen(argv[2], "ab")) {
