@@ -1,9 +1,8 @@
 #include "Backdrop.h"
 
 #include "MainDlg.h"
+#include "Texts.h"
 #include "resource.h"
-
-const char kWindowTitle[] = "Tarvo Kinetics Kitbay Setup";
 
 namespace {
 // Posted from the initialisation so the main dialog runs once the backdrop

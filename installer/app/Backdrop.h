@@ -4,9 +4,6 @@
 #include "Dialog.h"
 #include "WindowsFamily.h"
 
-// Title of the program's windows (shown on their task-bar buttons).
-extern const char kWindowTitle[];
-
 // Fills `rect` with 256 horizontal bands from pure blue at the top to black
 // at the bottom (bands of a rectangle lower than 256 pixels may be empty).
 void PaintGradient(HDC dc, const RECT& rect);

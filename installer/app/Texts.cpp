@@ -1,5 +1,7 @@
 #include "Texts.h"
 
+const char kWindowTitle[] = "Tarvo Kinetics Kitbay Setup";
+
 namespace {
 
 // Umlauts as code page 1252 escapes so the source encoding cannot alter them.

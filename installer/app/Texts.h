@@ -2,6 +2,10 @@
 #pragma once
 #include "Language.h"
 
+// Title of the program's windows (shown on their task-bar buttons), the same
+// in both languages.
+extern const char kWindowTitle[];
+
 enum TextId {
     TXT_LANGUAGE = 0,
     TXT_TARGET_DRIVE,

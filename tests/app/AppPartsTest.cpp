@@ -412,7 +412,7 @@ TEST(AppExit, TheRestartQuestionAndItsAnswers) {
         InProcessDialog run("[Config]\r\n1=T\r\n[T]\r\nName=T\r\n");
         ASSERT_TRUE(run.WaitShown());
         run.dialog().SetSystemRestart(restart);
-        run.dialog().restartNeeded = 1;
+        run.dialog().installRun().restartNeeded = 1;
         HWND dlg = run.dialog().hwnd();
         const DWORD me = GetCurrentProcessId();
         for (size_t i = 0; i < c.answers.size(); ++i) {
@@ -426,7 +426,7 @@ TEST(AppExit, TheRestartQuestionAndItsAnswers) {
                 ASSERT_TRUE(apptest::WaitFor([&] { return apptest::FindMessageBox(me, "Restart Windows?") == NULL; },
                                              10000));
                 EXPECT_TRUE(IsWindow(dlg));
-                EXPECT_EQ(1, run.dialog().restartNeeded);
+                EXPECT_EQ(1, run.dialog().installRun().restartNeeded);
             }
         }
         if (c.caption) {
@@ -438,7 +438,7 @@ TEST(AppExit, TheRestartQuestionAndItsAnswers) {
         EXPECT_TRUE(apptest::WaitFor([&] { return !IsWindow(dlg); }, 10000));
         EXPECT_EQ(c.calls, restart.calls);
         if (c.answers.back() == IDYES) {
-            EXPECT_EQ(0, run.dialog().restartNeeded);   // a restart was tried
+            EXPECT_EQ(0, run.dialog().installRun().restartNeeded);   // a restart was tried
         }
     }
 }
