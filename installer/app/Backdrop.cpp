@@ -30,7 +30,8 @@ void PaintGradient(HDC dc, const RECT& rect) {
     SetBkColor(dc, oldBk);
 }
 
-CBackdropDlg::CBackdropDlg(WindowsFamily family) : CDialog(IDD_BACKDROP), family_(family) {}
+CBackdropDlg::CBackdropDlg(WindowsFamily family, HFONT toolFont)
+    : CDialog(IDD_BACKDROP), family_(family), toolFont_(toolFont) {}
 
 BOOL CBackdropDlg::OnInitDialog() {
     SetWindowTextA(hwnd(), kWindowTitle);
@@ -60,7 +61,7 @@ bool CBackdropDlg::OnEraseBackground(HDC) { return true; }
 bool CBackdropDlg::OnMessage(UINT msg, WPARAM, LPARAM, INT_PTR* result) {
     if (msg != kRunMainDialog) return false;
     {
-        CMainDlg main(family_);
+        CMainDlg main(family_, toolFont_);
         main.DoModal(hwnd());
     }
     EndDialog(IDOK);

@@ -10,7 +10,8 @@ void PaintGradient(HDC dc, const RECT& rect);
 
 class CBackdropDlg : public CDialog {
 public:
-    explicit CBackdropDlg(WindowsFamily family);
+    // Both go to the main dialog.
+    CBackdropDlg(WindowsFamily family, HFONT toolFont);
 
 protected:
     BOOL OnInitDialog() override;
@@ -20,4 +21,5 @@ protected:
 
 private:
     const WindowsFamily family_;
+    const HFONT toolFont_;
 };

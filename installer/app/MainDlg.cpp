@@ -1,6 +1,5 @@
 #include "MainDlg.h"
 
-#include "AppState.h"
 #include "BackupOffer.h"
 #include "PathText.h"
 #include "ProgressDlg.h"
@@ -9,8 +8,8 @@
 #include "Varnet01.h"
 #include "resource.h"
 
-CMainDlg::CMainDlg(WindowsFamily family)
-    : CDialog(IDD_MAIN), family_(family), run_(*this, family) {}
+CMainDlg::CMainDlg(WindowsFamily family, HFONT toolFont)
+    : CDialog(IDD_MAIN), family_(family), toolFont_(toolFont), run_(*this, family) {}
 CMainDlg::~CMainDlg() = default;
 
 const char* CMainDlg::Text(int textId) const { return DialogText(textId, language_); }
@@ -36,7 +35,7 @@ bool CMainDlg::LoadCatalogue() {
     GetWindowRect(Item(IDC_GROUP_TOOLS), &group);
     MapWindowPoints(NULL, hwnd(), reinterpret_cast<POINT*>(&group), 2);
     const char* error =
-        catalogue_.Load(*this, group, family_, ToolFont, [this] { RefreshButtons(); });
+        catalogue_.Load(*this, group, family_, toolFont_, [this] { RefreshButtons(); });
     run_.SetMediumRoot(catalogue_.mediumRoot());
     if (error) {
         MessageBoxA(hwnd(), error, "Error", MB_OK | MB_ICONERROR);

@@ -13,8 +13,9 @@
 
 class CMainDlg : public CDialog, private RunSurroundings {
 public:
-    // `family` chooses the tools offered and goes to every install job.
-    explicit CMainDlg(WindowsFamily family);
+    // `family` chooses the tools offered and goes to every install job;
+    // `toolFont` (not owned) is the tool check boxes' font.
+    CMainDlg(WindowsFamily family, HFONT toolFont);
     ~CMainDlg() override;
 
     // Text of the dialog's table in the current language.
@@ -64,6 +65,7 @@ private:
     void OnSelectAll();
 
     const WindowsFamily family_;
+    const HFONT toolFont_;
     ToolCatalogue catalogue_;
     InstallRun run_;
     int selectAll_ = 0;

@@ -17,6 +17,7 @@
 #include "SystemRestart.h"
 #include "TestSupport.h"
 #include "Texts.h"
+#include "ToolFont.h"
 #include "Varnet01.h"
 #include "WinHandles.h"
 
@@ -326,7 +327,8 @@ private:
     }
     TempDir medium_;
     char oldCwd_[MAX_PATH] = "";
-    CMainDlg dialog_{DetectWindowsFamily()};
+    ToolFont font_;
+    CMainDlg dialog_{DetectWindowsFamily(), font_.get()};
     HANDLE thread_ = NULL;
 };
 
