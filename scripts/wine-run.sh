@@ -2,14 +2,16 @@
 # Runs a Windows program under Wine in the project's own prefix and passes its
 # exit code through. Used as CMAKE_CROSSCOMPILING_EMULATOR.
 #
-#   wine-run.sh --prefix DIR [--x11] program.exe [args...]
+#   wine-run.sh --prefix DIR [--x11] [--desktop WxH] program.exe [args...]
 #   wine-run.sh --prefix DIR --stop          ends the prefix's wineserver
 #
 # The prefix is created on first use (never the user's ~/.wine), with Wine's
 # null graphics driver so windows and dialogs work without X (--x11 at
 # creation keeps Wine's X11 driver instead, for screenshots), no crash
 # dialog, and one persistent wineserver so each program starts in a few
-# milliseconds. Where the host runs 32-bit programs (wine-env.sh), it runs
+# milliseconds. --desktop makes the prefix show its windows in a Wine
+# desktop of that size (Wine then places and maximises them itself, with or
+# without a window manager). Where the host runs 32-bit programs (wine-env.sh), it runs
 # 32-bit and 64-bit programs side by side, and a prefix made before the
 # 32-bit Wine was installed ("could not load kernel32.dll") is made anew;
 # elsewhere it runs 64-bit programs only and a prefix needs no syswow64.
@@ -25,6 +27,8 @@ prefix=""
 graphics=null
 if [ "${1:-}" = "--prefix" ]; then prefix=$2; shift 2; fi
 if [ "${1:-}" = "--x11" ]; then graphics=x11; shift; fi
+desktop=""
+if [ "${1:-}" = "--desktop" ]; then desktop=$2; shift 2; fi
 [ -n "$prefix" ] || prefix=${KVT_WINEPREFIX:-}
 [ -n "$prefix" ] || { echo "wine-run.sh: no prefix given" >&2; exit 2; }
 
@@ -86,7 +90,20 @@ ensure_prefix() {
   exec 9>&-
 }
 
+# The desktop setting is written once per size; Wine's desktop reads it when
+# the prefix's next wineserver starts.
+ensure_desktop() {
+  [ -n "$desktop" ] || return 0
+  [ "$(cat "$WINEPREFIX/.kvt-desktop" 2>/dev/null)" = "$desktop" ] && return 0
+  local reg="$WINEPREFIX/kvt-desktop.reg"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="%s"\n' \
+    "$desktop" >"$reg"
+  kvt_wine regedit /s "$(kvt_wine winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+  echo "$desktop" >"$WINEPREFIX/.kvt-desktop"
+}
+
 ensure_prefix
+ensure_desktop
 # A persistent server keeps start-up fast; it daemonises at once (exit code 2
 # when one already runs), and its output must not hold our pipes open. Wine's
 # own helper processes (services, the desktop) start with the first program
