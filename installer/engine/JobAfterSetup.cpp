@@ -3,6 +3,7 @@
 #include "FileIo.h"
 #include "ToolInstallJob.h"
 
+#include "Varnet01.h"
 #include "WinHandles.h"
 
 #include <vector>
@@ -20,9 +21,7 @@ std::string CommandLineArgument(const std::string& path) {
 }  // namespace
 
 void CToolInstallJob::RunRegistryEditor(const std::string& regFile) {
-    const std::string windows = WindowsFolder(0);
-    const std::string editor =
-        windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + "Regedit.exe";
+    const std::string editor = JoinPath(WindowsFolder(VARNET_DIR_WINDOWS), "Regedit.exe");
     const std::string command =
         CommandLineArgument(editor) + " /s " + CommandLineArgument(regFile);
     std::vector<char> line(command.begin(), command.end());

@@ -35,7 +35,7 @@ void CToolInstallJob::OnPainted() {
     // a paint after the end would ask for a new start.
     if (phase == PhaseEnded) return;
     if (lastStartedPhase == StartNotRequested) {
-        if (host_) host_->StartTimer(100);
+        if (host_) host_->StartTimer(kStartDelayMs);
         return;
     }
     if (lastStartedPhase == phase) return;
