@@ -22,31 +22,6 @@ struct HookRecord {
 // The one active hook of the process; null when none.
 HookRecord* g_hook = NULL;
 
-// The window's DC (caption included) for one scope.
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
-    ~WindowDC() { if (dc_) ReleaseDC(window_, dc_); }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-// Restores a DC's saved state for one scope.
-class SavedDCState {
-public:
-    explicit SavedDCState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDCState() { if (saved_) RestoreDC(dc_, saved_); }
-    SavedDCState(const SavedDCState&) = delete;
-    SavedDCState& operator=(const SavedDCState&) = delete;
-private:
-    HDC dc_;
-    int saved_;
-};
-
 void MeasureIcon(HICON icon, int* width, int* height) {
     *width = *height = 0;
     ICONINFO info;
@@ -64,7 +39,7 @@ void MeasureIcon(HICON icon, int* width, int* height) {
 }
 
 void DrawCaptionPicture(const HookRecord& hook) {
-    WindowDC dc(hook.window);
+    win::WindowDC dc(hook.window);
     if (!dc.get()) return;
     RECT window;
     if (!GetWindowRect(hook.window, &window)) return;
@@ -72,7 +47,7 @@ void DrawCaptionPicture(const HookRecord& hook) {
         window.right - window.left, GetWindowLongA(hook.window, GWL_STYLE), hook.iconWidth,
         hook.iconHeight, varnet::CurrentCaptionMetrics());
 
-    SavedDCState state(dc.get());
+    win::SavedDCState state(dc.get());
     const int region =
         IntersectClipRect(dc.get(), p.clip.left, p.clip.top, p.clip.right, p.clip.bottom);
     if (region != NULLREGION && region != ERROR)

@@ -51,7 +51,7 @@ BOOL CALLBACK VisitWindow(HWND window, LPARAM data) {
     if (got <= 0) return TRUE;
     caption.resize(static_cast<size_t>(got));
     if (search->titleLength <= caption.size()) caption.resize(search->titleLength);
-    if (!varnet::EqualNoCase(caption.c_str(), search->title)) return TRUE;
+    if (!varnet::EqualNoCaseInCodePage(caption.c_str(), search->title)) return TRUE;
     search->found = window;
     return FALSE;
 }

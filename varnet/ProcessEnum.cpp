@@ -31,7 +31,7 @@ const char* FileNamePart(const char* path) {
 
 bool EndsWithNoCase(const char* text, const char* tail) {
     size_t n = strlen(text), m = strlen(tail);
-    return n >= m && EqualNoCase(text + n - m, tail);
+    return n >= m && EqualNoCaseInCodePage(text + n - m, tail);
 }
 
 struct TaskWalk {
@@ -67,7 +67,7 @@ const LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 
 }  // namespace
 
-bool EqualNoCase(const char* a, const char* b) {
+bool EqualNoCaseInCodePage(const char* a, const char* b) {
     std::string x(a), y(b);
     if (x.size() != y.size()) return false;
     if (!x.empty()) {
@@ -79,7 +79,7 @@ bool EqualNoCase(const char* a, const char* b) {
 
 bool VisitForName(DWORD processId, WORD, const char* path, void* user) {
     ProcessSearch* search = static_cast<ProcessSearch*>(user);
-    if (!EqualNoCase(FileNamePart(path), search->fileName)) return true;
+    if (!EqualNoCaseInCodePage(FileNamePart(path), search->fileName)) return true;
     if (search->skip) {
         for (DWORD id : *search->skip)
             if (id == processId) return true;
@@ -163,7 +163,7 @@ int WalkNtSnapshot(const NtSnapshotApi& api, ProcessVisitor visit, void* user, c
             name[n > 0 ? n : 0] = '\0';
         }
         const bool ntvdm = EndsWithNoCase(name, "NTVDM.EXE");
-        const bool wanted = !onlyName || ntvdm || EqualNoCase(name, onlyName);
+        const bool wanted = !onlyName || ntvdm || EqualNoCaseInCodePage(name, onlyName);
         if (wanted) {
             // Opening every process is what made the old walk slow: only the
             // ones visited are opened.

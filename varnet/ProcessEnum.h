@@ -60,8 +60,10 @@ int EnumerateNT(ProcessVisitor visit, void* user, const char* onlyName = NULL);
 // Through the toolhelp functions of Kernel32.DLL (Windows 95/98).
 int EnumerateToolhelp(ProcessVisitor visit, void* user);
 
-// Case-insensitive equality in the system's ANSI code page.
-bool EqualNoCase(const char* a, const char* b);
+// Case-insensitive equality in the system's ANSI code page: process and
+// window names are the system's, so its letters (umlauts included) match.
+// The installer's own names follow another rule (PathText.h).
+bool EqualNoCaseInCodePage(const char* a, const char* b);
 
 // A search by executable file name: the visitor compares the file name part
 // of each path (no folder) with `fileName`, ignoring case, passes over the

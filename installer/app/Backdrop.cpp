@@ -1,9 +1,8 @@
 #include "Backdrop.h"
 
 #include "MainDlg.h"
+#include "Texts.h"
 #include "resource.h"
-
-const char kWindowTitle[] = "Tarvo Kinetics Kitbay Setup";
 
 namespace {
 // Posted from the initialisation so the main dialog runs once the backdrop
@@ -31,7 +30,8 @@ void PaintGradient(HDC dc, const RECT& rect) {
     SetBkColor(dc, oldBk);
 }
 
-CBackdropDlg::CBackdropDlg() : CDialog(IDD_BACKDROP) {}
+CBackdropDlg::CBackdropDlg(WindowsFamily family, HFONT toolFont)
+    : CDialog(IDD_BACKDROP), family_(family), toolFont_(toolFont) {}
 
 BOOL CBackdropDlg::OnInitDialog() {
     SetWindowTextA(hwnd(), kWindowTitle);
@@ -61,7 +61,7 @@ bool CBackdropDlg::OnEraseBackground(HDC) { return true; }
 bool CBackdropDlg::OnMessage(UINT msg, WPARAM, LPARAM, INT_PTR* result) {
     if (msg != kRunMainDialog) return false;
     {
-        CMainDlg main;
+        CMainDlg main(family_, toolFont_);
         main.DoModal(hwnd());
     }
     EndDialog(IDOK);

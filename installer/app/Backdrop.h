@@ -2,9 +2,7 @@
 // window and the owner of the main dialog.
 #pragma once
 #include "Dialog.h"
-
-// Title of the program's windows (shown on their task-bar buttons).
-extern const char kWindowTitle[];
+#include "WindowsFamily.h"
 
 // Fills `rect` with 256 horizontal bands from pure blue at the top to black
 // at the bottom (bands of a rectangle lower than 256 pixels may be empty).
@@ -12,11 +10,16 @@ void PaintGradient(HDC dc, const RECT& rect);
 
 class CBackdropDlg : public CDialog {
 public:
-    CBackdropDlg();
+    // Both go to the main dialog.
+    CBackdropDlg(WindowsFamily family, HFONT toolFont);
 
 protected:
     BOOL OnInitDialog() override;
     bool OnPaint() override;
     bool OnEraseBackground(HDC dc) override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result) override;
+
+private:
+    const WindowsFamily family_;
+    const HFONT toolFont_;
 };

@@ -2,7 +2,9 @@
 
 #include <climits>
 
+#include "PathText.h"
 #include "Varnet01.h"
+#include "resource.h"
 
 const char kMsgIniNotFound[] = "KVTInstall.ini not found!";
 const char kMsgWrongDefinition[] = "Wrong Definition of Tools in KVTInstall.ini!";
@@ -21,7 +23,7 @@ void ToolCheckBox::SetChecked(bool checked) {
 bool ToolCheckBox::OnReflectedCommand(WORD code) {
     if (code != BN_CLICKED) return false;
     SetChecked(!IsChecked());
-    if (record.owner) record.owner->RefreshButtons();
+    if (onClick) onClick();
     return true;
 }
 
@@ -34,17 +36,17 @@ int SpaceBytes(int megabytes) {
     return static_cast<int>(bytes);
 }
 
-bool ReadToolRecord(CIniData& ini, int n, int family, ToolRecord& rec) {
+bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec) {
     ini.SetDefaultPid(n);
     rec.name = ini.GetSectionIniString("Name", "?");
     rec.dir = ini.GetSectionIniString("Dir", rec.name.c_str());
 
     bool offered = true;
     switch (family) {
-    case 1: offered = ini.GetSectionIniValue("Win95", 1) != 0; break;
-    case 2: offered = ini.GetSectionIniValue("Win98", 1) != 0; break;
-    case 3: offered = ini.GetSectionIniValue("WinNT", 1) != 0; break;
-    default: break;
+    case FamilyWin95: offered = ini.GetSectionIniValue("Win95", 1) != 0; break;
+    case FamilyWin98: offered = ini.GetSectionIniValue("Win98", 1) != 0; break;
+    case FamilyNT: offered = ini.GetSectionIniValue("WinNT", 1) != 0; break;
+    case FamilyUnknown: break;
     }
 
     rec.file = ini.GetSectionIniString("File", "");
@@ -83,4 +85,71 @@ RECT SlotLayout::Place(int index, bool offered) {
     RECT placed = slot_;
     if (slot_.bottom >= group_.bottom - 20) StartColumn((group_.left + group_.right) / 2);
     return placed;
+}
+
+// ---- The catalogue ----
+
+const char* ToolCatalogue::Load(CDialog& dialog, const RECT& group, WindowsFamily family,
+                                HFONT font, const std::function<void()>& onClick) {
+    CIniData config;
+    const std::string path = config.GetIniFileName();
+    const size_t slash = path.rfind('\\');
+    mediumRoot_ = slash == std::string::npos ? std::string("\\") : path.substr(0, slash + 1);
+
+    const int count = config.GetNumberOfSections();
+    if (count == 0) return PathExists(path) && !IsFolder(path) ? kMsgWrongDefinition : kMsgIniNotFound;
+    if (count > MAX_TOOLS) return kMsgTooManyTools;
+    selectAll_ = config.GetConfigIniFlag("Selectall", 0) != 0;
+
+    SlotLayout layout(group, count);
+    tools_.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) AddTool(dialog, i, family, font, layout, onClick);
+    return nullptr;
+}
+
+void ToolCatalogue::AddTool(CDialog& dialog, int index, WindowsFamily family, HFONT font,
+                            SlotLayout& layout, const std::function<void()>& onClick) {
+    std::unique_ptr<ToolCheckBox> box(new ToolCheckBox);
+    box->onClick = onClick;
+    CIniData ini;
+    const bool offered = ReadToolRecord(ini, index + 1, family, box->record);
+    const RECT slot = layout.Place(index, offered);
+    const DWORD style = BS_CHECKBOX | (offered ? WS_VISIBLE | WS_TABSTOP : 0);
+    if (box->Create(dialog, "BUTTON", box->record.name.c_str(), style, slot, IDC_TOOL_FIRST + index)) {
+        SendMessageA(box->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        EnableWindow(box->hwnd(), offered ? TRUE : FALSE);
+        box->SetChecked(ini.GetSectionIniFlag("Select", offered && selectAll_ ? 1 : 0) != 0);
+    }
+    tools_.push_back(std::move(box));
+}
+
+std::vector<ToolRecord*> ToolCatalogue::SelectedRecords() const {
+    std::vector<ToolRecord*> selected;
+    for (const auto& t : tools_)
+        if (t->hwnd() && t->IsSelected()) selected.push_back(&t->record);
+    return selected;
+}
+
+void ToolCatalogue::Disable(const ToolRecord& record) {
+    for (const auto& t : tools_)
+        if (&t->record == &record && t->hwnd()) t->Disable();
+}
+
+void ToolCatalogue::CheckAllEnabled(bool checked) {
+    for (const auto& t : tools_)
+        if (t->hwnd() && t->IsEnabled()) t->SetChecked(checked);
+}
+
+int ToolCatalogue::EnabledCount() const {
+    int n = 0;
+    for (const auto& t : tools_)
+        if (t->hwnd() && t->IsEnabled()) ++n;
+    return n;
+}
+
+int ToolCatalogue::SelectedCount() const {
+    int n = 0;
+    for (const auto& t : tools_)
+        if (t->hwnd() && t->IsSelected()) ++n;
+    return n;
 }

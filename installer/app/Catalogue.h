@@ -3,8 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "Dialog.h"
 #include "ToolRecord.h"
+#include "WindowsFamily.h"
 
 class CIniData;
 
@@ -15,10 +21,11 @@ extern const char kMsgWrongDefinition[];
 extern const char kMsgTooManyTools[];
 
 // A non-automatic check box that owns one tool's record: the program, not the
-// control, toggles it.
+// control, toggles it, and then calls `onClick`.
 class ToolCheckBox : public CControl {
 public:
     ToolRecord record;
+    std::function<void()> onClick;
 
     bool IsEnabled() const { return IsWindowEnabled(hwnd()) != FALSE; }
     bool IsChecked() const;
@@ -33,7 +40,7 @@ public:
 // Reads tool n's section (n is 1-based) into `rec` with `ini`'s default
 // section set to n. Returns whether the tool is offered on `family`; only the
 // key of that family is read.
-bool ReadToolRecord(CIniData& ini, int n, int family, ToolRecord& rec);
+bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec);
 
 // Bytes for a Space value in megabytes. The record holds a signed 32-bit
 // count: requirements it cannot hold are capped at its largest value, and
@@ -60,4 +67,39 @@ private:
     RECT group_;
     int count_;
     RECT slot_;
+};
+
+// The catalogue of the medium in the current folder: reads KVTInstall.ini
+// and owns a check box for every tool, offered or not, for the dialog's
+// whole life.
+class ToolCatalogue {
+public:
+    // Reads the catalogue and creates the check boxes in `dialog`, placed in
+    // `group` (the tool group box, in the dialog's client coordinates), with
+    // `font`; each reports its clicks to `onClick`. Null when loaded, or
+    // the message that says why not (English: no language is known yet).
+    const char* Load(CDialog& dialog, const RECT& group, WindowsFamily family, HFONT font,
+                     const std::function<void()>& onClick);
+
+    // The folder of KVTInstall.ini with its trailing "\".
+    const std::string& mediumRoot() const { return mediumRoot_; }
+    // [Config] Selectall: every offered tool starts checked.
+    bool selectAllAtStart() const { return selectAll_; }
+
+    // Records of the enabled and checked tools, in tool-number order.
+    std::vector<ToolRecord*> SelectedRecords() const;
+    // Disables the check box of `record`.
+    void Disable(const ToolRecord& record);
+    // Checks or clears every enabled tool.
+    void CheckAllEnabled(bool checked);
+    int EnabledCount() const;
+    int SelectedCount() const;
+
+private:
+    void AddTool(CDialog& dialog, int index, WindowsFamily family, HFONT font, SlotLayout& layout,
+                 const std::function<void()>& onClick);
+
+    std::string mediumRoot_;
+    bool selectAll_ = false;
+    std::vector<std::unique_ptr<ToolCheckBox>> tools_;
 };

@@ -1,23 +1,25 @@
 #include "MainDlg.h"
 
-#include "AppState.h"
-#include "Backdrop.h"
+#include "BackupOffer.h"
+#include "PathText.h"
+#include "ProgressDlg.h"
 #include "Settings.h"
 #include "Texts.h"
-#include "PathText.h"
 #include "Varnet01.h"
-#include "WindowsFamily.h"
 #include "resource.h"
 
-CMainDlg::CMainDlg() : CDialog(IDD_MAIN) {}
+CMainDlg::CMainDlg(WindowsFamily family, HFONT toolFont)
+    : CDialog(IDD_MAIN), family_(family), toolFont_(toolFont), run_(*this, family) {}
 CMainDlg::~CMainDlg() = default;
 
 const char* CMainDlg::Text(int textId) const { return DialogText(textId, language_); }
 
+void CMainDlg::SetStatus(const std::string& text) { SetItemText(IDC_STATUS, text.c_str()); }
+
 BOOL CMainDlg::OnInitDialog() {
     SetWindowTextA(hwnd(), kWindowTitle);
-    restartNeeded = 0;
-    language_ = 0;
+    run_.restartNeeded = 0;
+    language_ = LanguageEnglish;
     if (!LoadCatalogue()) return TRUE;
     RefreshButtons();
     InitProjectField();
@@ -29,86 +31,41 @@ BOOL CMainDlg::OnInitDialog() {
 // ---- Catalogue ----
 
 bool CMainDlg::LoadCatalogue() {
-    CIniData config;
-    std::string path = config.GetIniFileName();
-    size_t slash = path.rfind('\\');
-    mediumRoot_ = slash == std::string::npos ? std::string("\\") : path.substr(0, slash + 1);
-
-    int count = config.GetNumberOfSections();
-    if (count == 0) {
-        bool present = PathExists(path) && !IsFolder(path);
-        ShowCatalogueError(present ? kMsgWrongDefinition : kMsgIniNotFound);
-        return false;
-    }
-    if (count > MAX_TOOLS) {
-        ShowCatalogueError(kMsgTooManyTools);
-        return false;
-    }
-    selectAll_ = config.GetConfigIniFlag("Selectall", 0);
-
     RECT group;
     GetWindowRect(Item(IDC_GROUP_TOOLS), &group);
     MapWindowPoints(NULL, hwnd(), reinterpret_cast<POINT*>(&group), 2);
-    SlotLayout layout(group, count);
-    tools_.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) BuildEntry(i, layout);
+    const char* error =
+        catalogue_.Load(*this, group, family_, toolFont_, [this] { RefreshButtons(); });
+    run_.SetMediumRoot(catalogue_.mediumRoot());
+    if (error) {
+        MessageBoxA(hwnd(), error, "Error", MB_OK | MB_ICONERROR);
+        OnExit();
+        return false;
+    }
+    selectAll_ = catalogue_.selectAllAtStart() ? 1 : 0;
     RefreshButtons();
     return true;
 }
 
-void CMainDlg::ShowCatalogueError(const char* text) {
-    MessageBoxA(hwnd(), text, "Error", MB_OK | MB_ICONERROR);
-    OnExit();
-}
-
-void CMainDlg::BuildEntry(int index, SlotLayout& layout) {
-    const int n = index + 1;
-    std::unique_ptr<ToolCheckBox> box(new ToolCheckBox);
-    box->record.owner = this;
-    CIniData ini;
-    bool offered = ReadToolRecord(ini, n, WindowsFamily, box->record);
-    RECT slot = layout.Place(index, offered);
-    DWORD style = BS_CHECKBOX | (offered ? WS_VISIBLE | WS_TABSTOP : 0);
-    if (box->Create(*this, "BUTTON", box->record.name.c_str(), style, slot, IDC_TOOL_FIRST + index)) {
-        SendMessageA(box->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(ToolFont), TRUE);
-        EnableWindow(box->hwnd(), offered ? TRUE : FALSE);
-        box->SetChecked(ini.GetSectionIniFlag("Select", offered ? selectAll_ : 0) != 0);
-    }
-    tools_.push_back(std::move(box));
-}
-
-std::vector<ToolCheckBox*> CMainDlg::SelectedTools() const {
-    std::vector<ToolCheckBox*> selected;
-    for (const auto& t : tools_)
-        if (t->hwnd() && t->IsSelected()) selected.push_back(t.get());
-    return selected;
-}
-
 void CMainDlg::RefreshButtons() {
-    int enabled = 0, selected = 0;
-    for (const auto& t : tools_) {
-        if (!t->hwnd() || !t->IsEnabled()) continue;
-        ++enabled;
-        if (t->IsChecked()) ++selected;
-    }
-    EnableWindow(Item(IDOK), selected > 0);
-    if (enabled == 0) EnableWindow(Item(IDC_SELECT_ALL), FALSE);
+    EnableWindow(Item(IDOK), catalogue_.SelectedCount() > 0);
+    if (catalogue_.EnabledCount() == 0) EnableWindow(Item(IDC_SELECT_ALL), FALSE);
 }
 
 void CMainDlg::OnSelectAll() {
     selectAll_ = selectAll_ ? 0 : 1;
     SetItemText(IDC_SELECT_ALL, Text(selectAll_ ? TXT_UNSELECT_ALL : TXT_SELECT_ALL));
-    for (const auto& t : tools_)
-        if (t->hwnd() && t->IsEnabled()) t->SetChecked(selectAll_ != 0);
+    catalogue_.CheckAllEnabled(selectAll_ != 0);
     RefreshButtons();
 }
 
 // ---- Language ----
 
-void CMainDlg::ApplyLanguage(int value) {
-    language_ = value == 1 ? 1 : 0;
-    CheckDlgButton(hwnd(), IDC_ENGLISH, language_ ? BST_UNCHECKED : BST_CHECKED);
-    CheckDlgButton(hwnd(), IDC_GERMAN, language_ ? BST_CHECKED : BST_UNCHECKED);
+void CMainDlg::ApplyLanguage(Language language) {
+    language_ = language;
+    const bool german = language_ == LanguageGerman;
+    CheckDlgButton(hwnd(), IDC_ENGLISH, german ? BST_UNCHECKED : BST_CHECKED);
+    CheckDlgButton(hwnd(), IDC_GERMAN, german ? BST_CHECKED : BST_UNCHECKED);
     static const int kGroupIds[] = {IDC_GROUP_LANGUAGE, IDC_GROUP_DRIVE, IDC_GROUP_PROJECT,
                                     IDC_GROUP_USER,     IDC_GROUP_TOOLS, IDC_LABEL_NAME,
                                     IDC_LABEL_COMPANY};
@@ -141,7 +98,7 @@ void CMainDlg::LoadSettingsAtStart() {
     int language;
     if (!ReadSettingNumber(key, "Language", &language))
         language = config.GetConfigIniFlag("Language", 0);
-    ApplyLanguage(language);
+    ApplyLanguage(LanguageFromValue(language));
 
     std::string name = ReadSettingString(key, "Name");
     if (name.empty()) name = config.GetConfigIniString("Name", "");
@@ -186,9 +143,65 @@ void CMainDlg::FillDriveList() {
         SendMessageA(combo, CB_SETCURSEL, match == CB_ERR ? 0 : match, 0);
 }
 
+RunSettings CMainDlg::CurrentSettings() const {
+    RunSettings settings;
+    settings.project = ItemText(IDC_PROJECT);
+    settings.userName = ItemText(IDC_USER_NAME);
+    settings.company = ItemText(IDC_COMPANY);
+    settings.drive = ItemText(IDC_DRIVE);
+    settings.language = language_;
+    return settings;
+}
+
 void CMainDlg::StoreCurrentSettings() const {
-    StoreSettings(ItemText(IDC_PROJECT), ItemText(IDC_USER_NAME), ItemText(IDC_COMPANY),
-                  ItemText(IDC_DRIVE), language_);
+    const RunSettings s = CurrentSettings();
+    StoreSettings(s.project, s.userName, s.company, s.drive, s.language);
+}
+
+// ---- The install run ----
+
+void CMainDlg::OnInstall() {
+    // Enter reaches here only through an enabled Install button; a command
+    // sent past a disabled one has nothing to install.
+    if (!IsWindowEnabled(Item(IDOK))) return;
+    const std::string finalText = run_.Install(CurrentSettings(), catalogue_.SelectedRecords());
+    // Processed tools are disabled now: Install stays enabled only while
+    // another tool is checked.
+    RefreshButtons();
+    if (!finalText.empty()) SetStatus(finalText);
+}
+
+void CMainDlg::ShowStatus(const std::string& text) { SetStatus(text); }
+
+void CMainDlg::ShowError(const std::string& text, const std::string& caption) {
+    MessageBoxA(hwnd(), text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void CMainDlg::OfferBackup(Language language, const std::string& targetFolder,
+                           const std::string& dir) {
+    ::OfferBackup(hwnd(), language, targetFolder.c_str(), dir.c_str());
+}
+
+INT_PTR CMainDlg::RunProgressWindow(CSetupProgressDlg& window) { return window.DoModal(hwnd()); }
+
+void CMainDlg::ToolProcessed(const ToolRecord& tool) { catalogue_.Disable(tool); }
+
+void CMainDlg::OnExit() {
+    if (run_.restartNeeded) {
+        const int answer = MessageBoxA(hwnd(), Text(TXT_RESTART_QUESTION), Text(TXT_RESTART_CAPTION),
+                                       MB_YESNOCANCEL | MB_ICONWARNING);
+        if (answer == IDCANCEL) return;   // asked again at the next Exit
+        if (answer == IDYES) {
+            const bool privileged =
+                fGetWinVersion() != VARNET_PLATFORM_NT || restart_->EnableShutdownPrivilege();
+            if (privileged && restart_->RequestRestart())
+                MessageBoxA(hwnd(), Text(TXT_RESTARTING), Text(TXT_EXIT), MB_OK | MB_ICONINFORMATION);
+            else
+                MessageBoxA(hwnd(), Text(TXT_RESTART_REFUSED), Text(TXT_ERROR), MB_OK | MB_ICONWARNING);
+            run_.restartNeeded = 0;
+        }
+    }
+    EndDialog(IDCANCEL);
 }
 
 // ---- Commands ----
@@ -199,10 +212,10 @@ bool CMainDlg::OnCommand(WORD id, WORD code, HWND control) {
         if (code == BN_CLICKED) OnSelectAll();
         return true;
     case IDC_ENGLISH:
-        if (code == BN_CLICKED) ApplyLanguage(0);
+        if (code == BN_CLICKED) ApplyLanguage(LanguageEnglish);
         return true;
     case IDC_GERMAN:
-        if (code == BN_CLICKED) ApplyLanguage(1);
+        if (code == BN_CLICKED) ApplyLanguage(LanguageGerman);
         return true;
     case IDC_PROJECT:
         if (code == EN_CHANGE) ReloadSettings();

@@ -1,54 +1,46 @@
 // The main dialog: catalogue check boxes, drive list, language, project,
-// name and company fields, and the status line.
+// name and company fields, and the status line. It drives the install run
+// for "Install" and stands in for the run's surroundings.
 #pragma once
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "Catalogue.h"
 #include "Dialog.h"
+#include "InstallRun.h"
+#include "Language.h"
 #include "SystemRestart.h"
-#include "ToolRecord.h"
+#include "WindowsFamily.h"
 
-class CIniData;
-
-class CMainDlg : public CDialog, public ToolOwner {
+class CMainDlg : public CDialog, private RunSurroundings {
 public:
-    CMainDlg();
+    // `family` chooses the tools offered and goes to every install job;
+    // `toolFont` (not owned) is the tool check boxes' font.
+    CMainDlg(WindowsFamily family, HFONT toolFont);
     ~CMainDlg() override;
 
     // Text of the dialog's table in the current language.
     const char* Text(int textId) const;
-    int Language() const { return language_; }
-    // Stores the language (1 = German, any other value = English) and
-    // relabels every control.
-    void ApplyLanguage(int value);
-
-    const std::string& MediumRoot() const { return mediumRoot_; }
-    size_t ToolCount() const { return tools_.size(); }
-    ToolCheckBox& Tool(size_t index) { return *tools_[index]; }
-    // Enabled and checked tools, in tool-number order.
-    std::vector<ToolCheckBox*> SelectedTools() const;
+    Language language() const { return language_; }
+    // Stores the language and relabels every control.
+    void ApplyLanguage(Language language);
 
     // Install is enabled exactly when a tool is selected; select-all is
     // disabled once no tool is enabled (never re-enabled here).
-    void RefreshButtons() override;
-    void SetStatus(const std::string& text) { SetItemText(1023, text.c_str()); }
+    void RefreshButtons();
+    void SetStatus(const std::string& text);
 
+    // The run's input as the fields show it now.
+    RunSettings CurrentSettings() const;
     // Writes name, company, drive text and language under the project's key.
     void StoreCurrentSettings() const;
 
-    // Install: validates, stores the settings, installs every selected tool
-    // in tool-number order and reports the outcome in the status line.
+    // Install: hands the fields and the selected tools to the install run,
+    // then shows its final text.
     void OnInstall();
-    // One tool: backup offer, then its job in a progress window; the check
-    // box is disabled afterwards. True when the tool was installed.
-    bool ProcessTool(ToolCheckBox& tool);
+    InstallRun& installRun() { return run_; }
 
     // Exit's restart requests go here instead of to Windows (tests).
     void SetSystemRestart(SystemRestart& restart) { restart_ = &restart; }
-
-    int restartNeeded = 0;
 
 protected:
     BOOL OnInitDialog() override;
@@ -57,19 +49,27 @@ protected:
     virtual void OnExit();
 
 private:
+    // RunSurroundings
+    void ShowStatus(const std::string& text) override;
+    void ShowError(const std::string& text, const std::string& caption) override;
+    void OfferBackup(Language language, const std::string& targetFolder,
+                     const std::string& dir) override;
+    INT_PTR RunProgressWindow(CSetupProgressDlg& window) override;
+    void ToolProcessed(const ToolRecord& tool) override;
+
     bool LoadCatalogue();
-    void ShowCatalogueError(const char* text);
-    void BuildEntry(int index, SlotLayout& layout);
     void InitProjectField();
     void LoadSettingsAtStart();
     void ReloadSettings();
     void FillDriveList();
     void OnSelectAll();
 
-    std::string mediumRoot_;
-    std::vector<std::unique_ptr<ToolCheckBox>> tools_;
+    const WindowsFamily family_;
+    const HFONT toolFont_;
+    ToolCatalogue catalogue_;
+    InstallRun run_;
     int selectAll_ = 0;
-    int language_ = 0;
+    Language language_ = LanguageEnglish;
     std::string startDrive_;  // the stored drive, matched by the drive list
     SystemRestart* restart_ = &WindowsRestart();
 };

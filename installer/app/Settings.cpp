@@ -31,7 +31,7 @@ std::string CompleteDriveText(std::string drive) {
 }
 
 void StoreSettings(const std::string& project, const std::string& name,
-                   const std::string& company, const std::string& drive, int language) {
+                   const std::string& company, const std::string& drive, Language language) {
     std::string key = SettingsKey(project);
     if (key.empty()) return;
     fWriteRegistry(HKEY_LOCAL_MACHINE, key.c_str(), "Name", name.c_str());

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "Language.h"
+
 // "SOFTWARE\Tarvo Kinetics\" + project, or "" when the project is empty.
 std::string SettingsKey(const std::string& project);
 
@@ -18,4 +20,4 @@ std::string CompleteDriveText(std::string drive);
 // Writes Name, Company, Drive and Language for the project; failures are
 // ignored. Nothing is written for an empty project.
 void StoreSettings(const std::string& project, const std::string& name,
-                   const std::string& company, const std::string& drive, int language);
+                   const std::string& company, const std::string& drive, Language language);

@@ -1,5 +1,10 @@
 // The main dialog's own texts in English and German (code page 1252).
 #pragma once
+#include "Language.h"
+
+// Title of the program's windows (shown on their task-bar buttons), the same
+// in both languages.
+extern const char kWindowTitle[];
 
 enum TextId {
     TXT_LANGUAGE = 0,
@@ -29,6 +34,5 @@ enum TextId {
     TXT_COUNT
 };
 
-// Language: 0 = English, any non-zero value = German. An id outside the
-// table yields "".
-const char* DialogText(int id, int language);
+// An id outside the table yields "".
+const char* DialogText(int id, Language language);

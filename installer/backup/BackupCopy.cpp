@@ -1,5 +1,7 @@
 #include "BackupCopy.h"
 
+#include "FolderEntries.h"
+
 #include <cstring>
 #include <vector>
 
@@ -20,34 +22,21 @@ std::vector<std::string> Marks(const std::string& exclusions) {
     return marks;
 }
 
-class Listing {
-public:
-    explicit Listing(const std::string& pattern) : find_(FindFirstFileA(pattern.c_str(), &data_)) {}
-    ~Listing() {
-        if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
-    }
-    Listing(const Listing&) = delete;
-    Listing& operator=(const Listing&) = delete;
-    bool started() const { return find_ != INVALID_HANDLE_VALUE; }
-    const WIN32_FIND_DATAA& entry() const { return data_; }
-    bool Next() { return FindNextFileA(find_, &data_) != FALSE; }
-
-private:
-    WIN32_FIND_DATAA data_;
-    HANDLE find_;
-};
-
 DWORD CopyLevel(const std::string& source, const std::string& destination,
                 const std::vector<std::string>& marks, const std::atomic<unsigned char>& abort) {
     if (!CreateDirectoryA(destination.c_str(), NULL)) return LastFailure();
-    Listing listing(source + "\\*.*");
-    if (!listing.started()) return 0;
-    do {
-        if (abort.load()) {
-            SetLastError(ERROR_OPERATION_ABORTED);
-            return ERROR_OPERATION_ABORTED;
-        }
-        const WIN32_FIND_DATAA& e = listing.entry();
+    FolderEntries entries(source);
+    if (!entries.started()) return 0;
+    // Polled once the folder is listed and before every entry.
+    const auto aborted = [&abort] {
+        if (!abort.load()) return false;
+        SetLastError(ERROR_OPERATION_ABORTED);
+        return true;
+    };
+    if (aborted()) return ERROR_OPERATION_ABORTED;
+    while (entries.Next()) {
+        if (aborted()) return ERROR_OPERATION_ABORTED;
+        const WIN32_FIND_DATAA& e = entries.entry();
         if (e.cFileName[0] == '.') continue;
         const std::string from = source + "\\" + e.cFileName;
         const std::string to = destination + "\\" + e.cFileName;
@@ -63,8 +52,8 @@ DWORD CopyLevel(const std::string& source, const std::string& destination,
             if (from.find(mark) != std::string::npos) excluded = true;
         if (excluded) continue;
         if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) return LastFailure();
-    } while (listing.Next());
-    const DWORD end = GetLastError();
+    }
+    const DWORD end = entries.endCode();
     return end == ERROR_NO_MORE_FILES ? 0 : (end ? end : ERROR_GEN_FAILURE);
 }
 

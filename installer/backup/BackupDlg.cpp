@@ -8,6 +8,7 @@
 
 #include "BackupCopy.h"
 #include "BackupOffer.h"
+#include "Format.h"
 #include "picture_res.h"
 #include "resource.h"
 
@@ -15,34 +16,27 @@ namespace {
 
 enum TextId { kYes, kNo, kCaption, kDontAsk, kQuestion, kRunning, kErrorCaption, kErrorText };
 
-// German, English.
-const char* const kTexts[][2] = {
-    {"Ja", "Yes"},
-    {"Nein", "No"},
-    {"Hinweis", "Note"},
-    {"Nicht mehr nachfragen!", "Don't ask me again!"},
-    {"Eine bestehende Installation von %s wurde erkannt. Wollen Sie eine Sicherungskopie machen?",
-     "An existing installation of %s was detected. Do you want to create a backup?"},
-    {"Backup l\xE4uft... bitte warten!", "Backup is running... please wait!"},
-    {"Fehler", "Error"},
-    {"Fehler w\xE4hrend dem Backup!", "Error during backup!"},
+const BilingualText kTexts[] = {
+    {"Yes", "Ja"},
+    {"No", "Nein"},
+    {"Note", "Hinweis"},
+    {"Don't ask me again!", "Nicht mehr nachfragen!"},
+    {"An existing installation of %s was detected. Do you want to create a backup?",
+     "Eine bestehende Installation von %s wurde erkannt. Wollen Sie eine Sicherungskopie machen?"},
+    {"Backup is running... please wait!", "Backup l\xE4uft... bitte warten!"},
+    {"Error", "Fehler"},
+    {"Error during backup!", "Fehler w\xE4hrend dem Backup!"},
 };
 
-const char* Text(int language, TextId id) { return kTexts[id][language ? 0 : 1]; }
+const char* Text(Language language, TextId id) { return kTexts[id].in(language); }
 
 // Controls in the order of their show-mask bits.
 const int kMaskedControls[] = {IDC_BACKUP_MESSAGE, IDC_BACKUP_YES, IDC_BACKUP_NO,
                                IDC_BACKUP_DONT_ASK, IDC_BACKUP_ICON, IDC_BACKUP_ANIMATION};
 
-std::string Format(const char* format, const std::string& name) {
-    std::vector<char> buf(std::strlen(format) + name.size() + 1);
-    std::snprintf(buf.data(), buf.size(), format, name.c_str());
-    return buf.data();
-}
-
 }  // namespace
 
-CBackupDlg::CBackupDlg(int language, const char* displayName, const char* sourceFolder,
+CBackupDlg::CBackupDlg(Language language, const char* displayName, const char* sourceFolder,
                        CopyTreeRoutine copy)
     : CDialog(IDD_BACKUP),
       sourceFolder_(sourceFolder ? sourceFolder : ""),

@@ -8,17 +8,18 @@
 
 #include "BackupCopy.h"
 #include "Dialog.h"
+#include "Language.h"
 #include "picture/AnimatedPicture.h"
-#include "varnet/WinHandles.h"
+#include "WinHandles.h"
 
 // Which controls show: the question, and the running copy.
 enum BackupLayout { kQuestionLayout = 31, kRunningLayout = 33 };
 
 class CBackupDlg : public CDialog {
 public:
-    // `language` 0 English, else German; `displayName` is the tool's folder
-    // keyword, `sourceFolder` the existing installation; `copy` makes the copy.
-    CBackupDlg(int language, const char* displayName, const char* sourceFolder,
+    // `displayName` is the tool's folder keyword, `sourceFolder` the
+    // existing installation; `copy` makes the copy.
+    CBackupDlg(Language language, const char* displayName, const char* sourceFolder,
                CopyTreeRoutine copy = &CopyTree);
 
     const std::string& backupFolder() const { return backupFolder_; }
@@ -57,7 +58,7 @@ private:
     std::atomic<unsigned char> abort_{0};
     std::atomic<int> owner_{kCopying};
     std::atomic<bool> workerDone_{false};   // the worker no longer reads this object
-    int language_;
+    Language language_;
     int showMask_ = kQuestionLayout;
     std::string message_;
     int dontAsk_ = 0;

@@ -11,7 +11,7 @@ void RememberBackupAnswer(int answer) { g_answer = answer; }
 
 bool IsBackupCandidate(DWORD attributes) { return attributes == FILE_ATTRIBUTE_DIRECTORY; }
 
-bool OfferBackup(HWND owner, int language, const char* targetFolder, const char* displayName,
+bool OfferBackup(HWND owner, Language language, const char* targetFolder, const char* displayName,
                  CopyTreeRoutine copy) {
     if (!targetFolder || !IsBackupCandidate(GetFileAttributesA(targetFolder))) return true;
     CBackupDlg prompt(language, displayName, targetFolder, copy);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "BackupCopy.h"
+#include "Language.h"
 
 // The answer the user chose to keep for the rest of the program run.
 enum BackupAnswer { kAskForBackup = 0, kAlwaysBackUp = 1, kNeverBackUp = 2 };
@@ -17,5 +18,5 @@ bool IsBackupCandidate(DWORD attributes);
 // Offers a copy of `targetFolder` when it is a candidate and runs the prompt
 // modally over `owner`; `copy` makes the copy. Always true: the install goes
 // on whatever happens here.
-bool OfferBackup(HWND owner, int language, const char* targetFolder, const char* displayName,
+bool OfferBackup(HWND owner, Language language, const char* targetFolder, const char* displayName,
                  CopyTreeRoutine copy = &CopyTree);

@@ -21,6 +21,12 @@ enum {
     PhaseEnded = -2
 };
 
+// Values of CToolInstallJob::lastStartedPhase before the first step.
+enum {
+    StartNotRequested = -2,  // no paint yet: the first one asks for the start
+    StartRequested = -1      // timer 1 runs for the start; no step begun
+};
+
 // The one result code a job ends with.
 enum InstallResult {
     ResultSuccess = -1,

@@ -1,9 +1,9 @@
 // Phase 4: registry files, the outcome of the setup and the removal of the
-// staged files; phase 5: the project file groups.
+// staged files. (Phase 5 is in JobProjectFiles.cpp.)
 #include "FileIo.h"
 #include "ToolInstallJob.h"
-#include "WindowsFamily.h"
 
+#include "Varnet01.h"
 #include "WinHandles.h"
 
 #include <vector>
@@ -21,9 +21,7 @@ std::string CommandLineArgument(const std::string& path) {
 }  // namespace
 
 void CToolInstallJob::RunRegistryEditor(const std::string& regFile) {
-    const std::string windows = WindowsFolder(0);
-    const std::string editor =
-        windows + (!windows.empty() && windows.back() == '\\' ? "" : "\\") + "Regedit.exe";
+    const std::string editor = JoinPath(WindowsFolder(VARNET_DIR_WINDOWS), "Regedit.exe");
     const std::string command =
         CommandLineArgument(editor) + " /s " + CommandLineArgument(regFile);
     std::vector<char> line(command.begin(), command.end());
@@ -45,7 +43,7 @@ void CToolInstallJob::ApplyRegistryFiles(const std::string& folder) {
     if (PathExists(base + ".REG")) ImportRegFile(base + ".REG");
     if (PathExists(base + "_V.REG")) ImportRegFile(base + "_V.REG");
     // NT.REG files may hold what the job's own parser does not read.
-    if (CurrentWindowsFamily() == FamilyNT && PathExists(base + "NT.REG"))
+    if (family == FamilyNT && PathExists(base + "NT.REG"))
         RunRegistryEditor(base + "NT.REG");
 }
 
@@ -92,27 +90,4 @@ void CToolInstallJob::AfterSetup() {
         AdvancePhase();
     else
         EndJob(ResultSetupIncomplete);
-}
-
-void CToolInstallJob::CopyProjectFiles() {
-    if (setupKind == SetupUlvan) targetFolder += "2.1";
-    CopyFileGroup("APP");
-    targetFolder = targetFolder.substr(0, 3) + "Tarvo";
-    CopyFileGroup("Tarvo");
-    targetFolder = JoinPath(targetFolder, projectName);
-    CopyFileGroup("Projekt");
-
-    // Without a known folder the group would land in the current drive's
-    // root: it is left out instead.
-    const struct {
-        const char* group;
-        int kind;
-    } machineGroups[] = {{"Win", 0}, {"WinSys", 1}};
-    for (const auto& g : machineGroups) {
-        const std::string folder = WindowsFolder(g.kind);
-        if (folder.empty()) continue;
-        targetFolder = folder;
-        CopyFileGroup(g.group);
-    }
-    EndJob(ResultSuccess);
 }

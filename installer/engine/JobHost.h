@@ -2,8 +2,10 @@
 // implements it; tests implement it to drive a job without a window.
 #pragma once
 
-// The one timer identifier a job uses.
+// The one timer identifier a job uses, and its two periods.
 const unsigned kJobTimer = 1;
+const unsigned kStartDelayMs = 100;         // once, from the first paint to the first step
+const unsigned kSupervisionPeriodMs = 1000; // while the setup runs
 
 class JobHost {
 public:

@@ -2,17 +2,14 @@
 // in both languages (code page 1252).
 #include "ToolInstallJob.h"
 
+#include "Format.h"
+
 #include <windows.h>
 
 namespace {
 
-struct MessagePair {
-    const char* english;
-    const char* german;
-};
-
 // Indexed by the code; 8 has no text of its own and reads as 9.
-const MessagePair kResultMessages[] = {
+const BilingualText kResultMessages[] = {
     {"Cannot create Destination-Directory", "Zielverzeichnis kann nicht erzeugt werden"},
     {"Cannot write into Destination-Directory", "Fehler beim Schreiben ins Zielverzeichnis"},
     {"Error Reading Destination Directory", "Fehler beim Lesen des Quellverzeichnis"},
@@ -27,20 +24,20 @@ const MessagePair kResultMessages[] = {
 };
 const int kMessageCount = sizeof kResultMessages / sizeof kResultMessages[0];
 
+const BilingualText kDeletionNotice = {"Can not delete %s!",
+                                       "Datei: %s kann nicht gel\xF6scht werden!"};
+
 }  // namespace
 
 const char* CToolInstallJob::GetResultMessage(int code) const {
-    const MessagePair& m =
-        kResultMessages[code >= 0 && code < kMessageCount ? code : ResultUnknown];
-    return german ? m.german : m.english;
+    return kResultMessages[code >= 0 && code < kMessageCount ? code : ResultUnknown].in(language);
 }
 
 bool CToolInstallJob::DeleteFileWithNotice(const std::string& path) {
     // A file that is there but cannot be deleted gets the same notice as a
     // missing one; the job goes on either way.
     if (PathExists(path) && DeleteFileA(path.c_str())) return true;
-    const std::string text = german ? "Datei: " + path + " kann nicht gel\xF6scht werden!"
-                                    : "Can not delete " + path + "!";
+    const std::string text = Format(kDeletionNotice.in(language), path);
     if (host_) host_->ShowMessage(text.c_str(), "Info", MB_ICONERROR);
     return false;
 }

@@ -26,7 +26,7 @@ bool CToolInstallJob::Prepare() {
 
 bool CToolInstallJob::PrepareSteps() {
     setupComplete = 0;
-    lastStartedPhase = -2;
+    lastStartedPhase = StartNotRequested;
     setupSourceFolder = toolSourceFolder;
 
     // A Dir, Setup or File that climbs out of its folder would place files

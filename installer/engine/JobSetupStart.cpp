@@ -46,6 +46,6 @@ void CToolInstallJob::StartSetup() {
     StartProcessCommand(tool.setup.c_str(), folder.c_str(), line.data());
 
     delayCountdown = tool.delay;
-    if (host_) host_->StartTimer(1000);
+    if (host_) host_->StartTimer(kSupervisionPeriodMs);
     AdvancePhase();
 }

@@ -1,6 +1,7 @@
 // Phase 1: the setup files are staged into the target folder, and every
 // staged file is written to the staging list so that phase 4 can remove it.
 #include "FileIo.h"
+#include "FolderEntries.h"
 #include "ToolInstallJob.h"
 
 #include "Varnet01.h"
@@ -56,21 +57,25 @@ void CToolInstallJob::CopySetupFiles() {
         }
     }
 
-    WIN32_FIND_DATAA entry;
-    {
-        win::FindHandle find(FindFirstFileA(JoinPath(setupSourceFolder, "*.*").c_str(), &entry));
-        if (find) {
-            do {
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                std::string name = UpperAscii(entry.cFileName);
-                if (name == "_ISDEL.EXE") continue;
-                InstallFile(name, targetFolder, setupSourceFolder);
-                // InstallFile stored "SETUP.EX_" as "SETUP.EXE"; the list
-                // names what is on disk.
-                if (EndsWith(name, "SETUP.EX_")) name.back() = 'E';
-                WriteListLine(list.get(), JoinPath(targetFolder, name));
-            } while (FindNextFileA(find.get(), &entry));
-        }
+    // Configuration files among the setup files are rewritten for the
+    // tool's target folder.
+    WithFileContext(targetFolder, [&] { StageFiles(list.get()); });
+
+    // Closed before the next steps run: phase 4 reads it back.
+    list.reset();
+    AdvancePhase();
+}
+
+void CToolInstallJob::StageFiles(HANDLE list) {
+    for (FolderEntries entries(setupSourceFolder); entries.Next();) {
+        if (entries.isFolder()) continue;
+        std::string name = UpperAscii(entries.name());
+        if (name == "_ISDEL.EXE") continue;
+        InstallFile(name, targetFolder, setupSourceFolder);
+        // InstallFile stored "SETUP.EX_" as "SETUP.EXE"; the list names
+        // what is on disk.
+        if (EndsWith(name, "SETUP.EX_")) name.back() = 'E';
+        WriteListLine(list, JoinPath(targetFolder, name));
     }
 
     if (setupKind == SetupUlvan) {
@@ -78,17 +83,11 @@ void CToolInstallJob::CopySetupFiles() {
             const std::string dest = JoinPath(targetFolder, sub);
             const std::string src = JoinPath(setupSourceFolder, sub);
             CreateDirectoryA(dest.c_str(), NULL);
-            win::FindHandle find(FindFirstFileA(JoinPath(src, "*.*").c_str(), &entry));
-            if (!find) continue;
-            do {
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                InstallFile(UpperAscii(entry.cFileName), dest, src);
-                WriteListLine(list.get(), JoinPath(dest, entry.cFileName));
-            } while (FindNextFileA(find.get(), &entry));
+            for (FolderEntries entries(src); entries.Next();) {
+                if (entries.isFolder()) continue;
+                InstallFile(UpperAscii(entries.name()), dest, src);
+                WriteListLine(list, JoinPath(dest, entries.name()));
+            }
         }
     }
-
-    // Closed before the next steps run: phase 4 reads it back.
-    list.reset();
-    AdvancePhase();
 }

@@ -35,9 +35,9 @@ bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {
         AdvancePhase();
         return true;
     }
-    if (lastStartedPhase == -2) {
+    if (lastStartedPhase == StartNotRequested) {
         // The start request of the first paint.
-        lastStartedPhase = -1;
+        lastStartedPhase = StartRequested;
         if (host_) {
             host_->StopTimer();
             host_->RepaintNow();

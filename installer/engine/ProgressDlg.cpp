@@ -1,7 +1,6 @@
 #include "ProgressDlg.h"
 
 #include "resource.h"
-#include "WinHandles.h"
 
 std::vector<std::string> ProgressLines(const CToolInstallJob& job) {
     // Each line is its label, a blank and its value; English always.
@@ -11,19 +10,21 @@ std::vector<std::string> ProgressLines(const CToolInstallJob& job) {
         lines.push_back("Application: " + job.tool.dir);
         lines.push_back("Destination: " + job.targetFolder);
         lines.push_back("Copying Temporary Setup Files ");
-        if (phase > 1) lines.push_back("Executing Setup ");
-        if (phase > 3) {
+        if (phase > PhaseCopySetup) lines.push_back("Executing Setup ");
+        if (phase > PhaseWaitSetup) {
             lines.push_back(job.setupComplete ? "Setup finished " : "Setup terminated ");
             lines.push_back("Deleting Temporary Setup Files ");
         }
     }
-    if (phase > 4) lines.push_back("Copying Project Files ");
+    if (phase > PhaseAfterSetup) lines.push_back("Copying Project Files ");
     return lines;
 }
 
 CSetupProgressDlg::CSetupProgressDlg(ToolRecord& tool) : CDialog(IDD_PROGRESS), job_(tool) {}
 
 BOOL CSetupProgressDlg::OnInitDialog() {
+    font_.reset(CreateFontA(-11, 0, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif"));
     job_.SetHost(*this);
     // A job that ends here closes the window before it is ever shown.
     job_.Prepare();
@@ -34,17 +35,14 @@ bool CSetupProgressDlg::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd(), &ps);
     {
-        win::GdiObject font(CreateFontA(-11, 0, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                        "MS Sans Serif"));
-        HGDIOBJ previous = font ? SelectObject(dc, font.get()) : NULL;
+        // Without its font the lines are drawn in the DC's own.
+        win::SelectGuard selected(dc, font_.get());
         SetBkMode(dc, TRANSPARENT);
         int y = 20;
         for (const std::string& line : ProgressLines(job_)) {
             TextOutA(dc, 10, y, line.c_str(), static_cast<int>(line.size()));
             y += 20;
         }
-        if (previous) SelectObject(dc, previous);
     }
     EndPaint(hwnd(), &ps);
     // After the paint is over: the step may repaint (and so nest) at once.

@@ -9,6 +9,7 @@
 
 #include "Dialog.h"
 #include "ToolInstallJob.h"
+#include "WinHandles.h"
 
 // The progress lines for the job as it stands, in the order they are drawn.
 std::vector<std::string> ProgressLines(const CToolInstallJob& job);
@@ -35,4 +36,5 @@ protected:
 
 private:
     CToolInstallJob job_;
+    win::GdiObject font_;  // the lines' font, made once with the window
 };

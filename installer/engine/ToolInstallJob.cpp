@@ -41,8 +41,8 @@ void CToolInstallJob::OnPainted() {
     // PhaseEnded has the value that also means "not yet shown": without this
     // a paint after the end would ask for a new start.
     if (phase == PhaseEnded) return;
-    if (lastStartedPhase == -2) {
-        if (host_) host_->StartTimer(100);
+    if (lastStartedPhase == StartNotRequested) {
+        if (host_) host_->StartTimer(kStartDelayMs);
         return;
     }
     if (lastStartedPhase == phase) return;

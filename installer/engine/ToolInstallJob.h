@@ -1,18 +1,26 @@
 // The install job of one tool: its data, its phase machine (preparation,
 // staging, starting and supervising the setup, the steps after it, the
-// project file groups), and the operations that place the tool's ready-made
-// files from the medium and rewrite them for this machine. A job reaches its
-// window only through JobHost. Each concern has a source file of its own:
-// ToolInstallJob.cpp (phase machine), JobPrepare.cpp, JobStaging.cpp,
-// JobSetupStart.cpp, JobSupervision.cpp, JobAfterSetup.cpp, JobMessages.cpp.
+// project file groups). Placing and rewriting the tool's ready-made files is
+// the work of kvt_projectfiles (ProjectFiles.h); the job's members of those
+// names hand it the job's values. A job reaches its window only through
+// JobHost. Each concern has a source file of its own: ToolInstallJob.cpp
+// (phase machine), JobPrepare.cpp, JobStaging.cpp, JobSetupStart.cpp,
+// JobSupervision.cpp, JobAfterSetup.cpp, JobMessages.cpp, JobProjectFiles.cpp.
 #pragma once
 #include "InstallTypes.h"
 #include "JobHost.h"
+#include "Language.h"
 #include "PathText.h"
 #include "ToolRecord.h"
+#include "WindowsFamily.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+namespace projectfiles {
+struct Context;
+}
 
 class CToolInstallJob {
 public:
@@ -23,9 +31,9 @@ public:
 
     // --- Data, set by the install run and the job's preparation ---------
     std::string toolSourceFolder;  // medium root + the tool's Dir
-    std::string targetFolder;      // where the current file or group goes
+    std::string targetFolder;      // the tool's target folder
     std::string projectName;
-    int german = 0;                // non-zero: German texts and overlays
+    Language language = LanguageEnglish;  // of messages and overlays
     std::string userName;
     std::string company;
     std::string setupArguments;
@@ -37,8 +45,11 @@ public:
     std::string stagingListPath;
     int phase = 0;                 // set by the preparation
     int delayCountdown = 0;
-    int lastStartedPhase = -2;
+    int lastStartedPhase = StartNotRequested;
     SetupKind setupKind = SetupStandard;
+    // Chooses the variant trees and the registry editor's file. The install
+    // run passes the family start-up found; a job made elsewhere asks.
+    WindowsFamily family = DetectWindowsFamily();
 
     // The window the job reports to; without one, its requests go nowhere.
     void SetHost(JobHost& host) { host_ = &host; }
@@ -78,55 +89,36 @@ public:
     // goes on. True when the file was deleted.
     bool DeleteFileWithNotice(const std::string& path);
 
-    // --- Project file trees ----------------------------------------------
-    // Copies the group's trees (g + "Files", its Windows-family variants,
-    // each followed by its language overlay) into targetFolder.
+    // --- Project files (ProjectFiles.h), with the job's values -----------
+    // The group's trees into targetFolder.
     void CopyFileGroup(const std::string& group);
-    // The tree, then its "_d" or "_e" overlay, into the same target root.
     void CopyProjectTree(const std::string& targetRoot, const std::string& sourceRoot);
-    // Breadth-first copy of one tree; a missing source creates nothing.
     void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot);
-    // Places one file by the renaming rules of the current phase. 1 when
-    // placed or left alone as already present, 0 when source or target
-    // cannot be opened. Virtual so a test can watch the walk's order.
+    // Places one file by the renaming rules of the current phase. Every walk
+    // of the job places its files through here; virtual so a test can watch
+    // the walk's order.
     virtual int InstallFile(const std::string& name, const std::string& destFolder,
                             const std::string& srcFolder);
-    // Byte copy keeping the source's times; a "_~_" name prefix is dropped
-    // and the copy's drive letters are moved instead. 1 = copied.
     int CopyBinaryFile(const std::string& targetPath, const std::string& sourcePath);
-    // Writes `drive` in front of every occurrence of the template without
-    // its first character (":\tarvo\" for "?:\tarvo\"), letters matched in
-    // any case. Number of bytes rewritten, or -1 when the file cannot be
-    // opened for update.
     static int MoveDriveLetters(const std::string& path, const std::string& driveTemplate,
                                 char drive);
-
-    // --- Configuration files ---------------------------------------------
-    // Writes the source line by line, placeholders replaced, CR LF line
-    // ends. 1 when both files could be opened and every line was written.
     int RewriteConfigFile(const std::string& targetPath, const std::string& sourcePath);
-    // Replaces every occurrence of `placeholder`, repeating while a
-    // replacement forms a new occurrence with the surrounding text. Text a
-    // replacement inserted is not searched again on its own, so a value that
-    // contains the placeholder itself is inserted once and the line ends.
     static std::string ReplacePlaceholder(const std::string& line, const std::string& placeholder,
                                           const std::string& value);
-
-    // --- Registry files --------------------------------------------------
-    // Imports keys, string and dword values of a .REG file through the
-    // library's registry functions. 1 when the file could be opened.
     int ImportRegFile(const std::string& path);
 
 protected:
     // Bytes available to the user on the drive of `root`, 0 when unknown.
     virtual unsigned long long AvailableBytes(const std::string& root) const;
-    // The Windows folder (kind 0) or system folder (kind 1) without a
-    // trailing backslash; empty when it cannot be determined.
+    // The Windows folder (kind 0), system folder (kind 1) or temporary
+    // folder (kind 2) as the utility library reports it; empty when it
+    // cannot be determined.
     virtual std::string WindowsFolder(int kind) const;
 
 private:
     bool PrepareSteps();       // Prepare without its guard
     void CopySetupFiles();     // phase 1
+    void StageFiles(void* list);  // copies the setup files, noting each in the list file
     void StartSetup();         // phase 2
     void AfterSetup();         // phase 4
     void CopyProjectFiles();   // phase 5
@@ -134,6 +126,15 @@ private:
     bool RemoveStagedFiles();  // false when the staging list cannot be read
     void RunRegistryEditor(const std::string& regFile);
 
+    // The project-file context of the job's values, for a group or walk
+    // that goes to `folder`.
+    projectfiles::Context FileContext(const std::string& folder) const;
+    // Runs `walk` with the context for `folder` in force: every file it
+    // places through InstallFile sees that folder.
+    void WithFileContext(const std::string& folder, const std::function<void()>& walk);
+    void CopyGroupInto(const std::string& folder, const std::string& group);
+
     JobHost* host_ = nullptr;
     std::vector<char> copyBuffer_;  // reused by every binary copy of the job
+    const projectfiles::Context* fileContext_ = nullptr;  // while a walk runs
 };

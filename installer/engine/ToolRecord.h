@@ -4,16 +4,6 @@
 #pragma once
 #include <string>
 
-// What a record knows of the dialog that holds its check box: the catalogue
-// asks it to refresh its buttons after a click.
-class ToolOwner {
-public:
-    virtual void RefreshButtons() = 0;
-
-protected:
-    ~ToolOwner() = default;
-};
-
 struct ToolRecord {
     std::string name;            // Name: caption and the name in messages
     std::string dir;             // Dir: folder keyword (may select a setup kind)
@@ -28,5 +18,4 @@ struct ToolRecord {
     int space = 0;               // Space x 1048576, in bytes
     int delay = 10;              // Delay: ticks before the first check
     int copyFiles = 1;           // CopyFiles: 0 run from medium, 1 stage+remove, else stage+keep
-    ToolOwner* owner = nullptr;  // the main dialog, not owned
 };

@@ -322,7 +322,7 @@ BOOL AnimatedPicture::Draw() {
     if (!single_) return FALSE;
     bool drawn;
     {
-        Guard guard(lock_);
+        win::CriticalSectionLock guard(lock_);
         drawn = RenderPicture(single_, surface_.get(), 0, 0, width_, height_);
     }
     Repaint();
@@ -359,13 +359,13 @@ void AnimatedPicture::UnLoad() {
 
 bool AnimatedPicture::CopySurface(HDC dc, int x, int y) {
     if (!dc) return false;
-    Guard guard(lock_);
+    win::CriticalSectionLock guard(lock_);
     if (!ready_) return false;
     return BitBlt(dc, x, y, width_, height_, surface_.get(), 0, 0, SRCCOPY) != FALSE;
 }
 
 COLORREF AnimatedPicture::GetSurfacePixel(int x, int y) {
-    Guard guard(lock_);
+    win::CriticalSectionLock guard(lock_);
     if (!ready_ || x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
     return GetPixel(surface_.get(), x, y);
 }
@@ -415,13 +415,13 @@ DWORD AnimatedPicture::Animate() {
             if (!pausedThisRound && !Pause(timer.get(), kvt::gif::FramePauseMs(0))) break;
             pausedThisRound = false;
             i = 0;
-            Guard guard(lock_);
+            win::CriticalSectionLock guard(lock_);
             FillSurface();
         }
         const AnimationFrame& f = frames_[i++];
         if (!f.picture) continue;
         {
-            Guard guard(lock_);
+            win::CriticalSectionLock guard(lock_);
             if (f.disposal == 3) {
                 releaseSaved();
                 saved.reset(CreateCompatibleDC(surface_.get()));
@@ -446,7 +446,7 @@ DWORD AnimatedPicture::Animate() {
             if (!Pause(timer.get(), ms)) break;
         }
 
-        Guard guard(lock_);
+        win::CriticalSectionLock guard(lock_);
         if (f.disposal == 2) {
             RECT area = {f.left, f.top, f.left + f.width, f.top + f.height};
             win::GdiObject brush(CreateSolidBrush(background_));

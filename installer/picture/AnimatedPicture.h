@@ -11,7 +11,7 @@
 #include <atomic>
 #include <vector>
 
-#include "varnet/WinHandles.h"
+#include "WinHandles.h"
 
 // One decoded image of an animated GIF.
 struct AnimationFrame {
@@ -71,26 +71,6 @@ public:
     COLORREF GetSurfacePixel(int x, int y);
 
 private:
-    // Serialises drawing into the surface and copying it out.
-    class Lock {
-    public:
-        Lock() { InitializeCriticalSection(&cs_); }
-        ~Lock() { DeleteCriticalSection(&cs_); }
-        void Enter() { EnterCriticalSection(&cs_); }
-        void Leave() { LeaveCriticalSection(&cs_); }
-    private:
-        CRITICAL_SECTION cs_;
-    };
-    class Guard {
-    public:
-        explicit Guard(Lock& lock) : lock_(lock) { lock_.Enter(); }
-        ~Guard() { lock_.Leave(); }
-        Guard(const Guard&) = delete;
-        Guard& operator=(const Guard&) = delete;
-    private:
-        Lock& lock_;
-    };
-
     BOOL LoadBytes(const BYTE* data, DWORD size);
     BOOL LoadGif(const BYTE* data, DWORD size);
     BOOL PrepareSurface(int width, int height);
@@ -117,7 +97,8 @@ private:
     IPicture* single_ = nullptr;
     std::vector<AnimationFrame> frames_;
 
-    Lock lock_;
+    // Serialises drawing into the surface and copying it out.
+    win::CriticalSection lock_;
     std::atomic<long> framesShown_{0};
     HWND hwnd_ = NULL;
     WNDPROC baseProc_ = NULL;

@@ -1,30 +1,19 @@
 // Configuration files are written line by line with the user's values in
 // place of their placeholders.
+#include "ProjectFiles.h"
+
 #include "FileIo.h"
-#include "ToolInstallJob.h"
 
-#include "Varnet01.h"
-
-using projectfiles::CreateForWrite;
-using projectfiles::LineReader;
-using projectfiles::OpenForRead;
-using projectfiles::WriteAll;
+namespace projectfiles {
 
 namespace {
 
 const size_t kFlushSize = 64 * 1024;
 
-// A folder of the machine, or empty text when there is none.
-std::string MachineFolder(int kind) {
-    const char* folder = fGetWindowsDirectory(kind);
-    return folder ? std::string(folder) : std::string();
-}
-
 }  // namespace
 
-std::string CToolInstallJob::ReplacePlaceholder(const std::string& line,
-                                                const std::string& placeholder,
-                                                const std::string& value) {
+std::string ReplacePlaceholder(const std::string& line, const std::string& placeholder,
+                               const std::string& value) {
     if (placeholder.empty() || line.find(placeholder) == std::string::npos) return line;
 
     // Each pass replaces the occurrences that take at least one byte of the
@@ -62,9 +51,8 @@ std::string CToolInstallJob::ReplacePlaceholder(const std::string& line,
     }
 }
 
-int CToolInstallJob::RewriteConfigFile(const std::string& targetPath,
-                                       const std::string& sourcePath) {
-    const std::string language = german ? tool.languageGerman : tool.languageEnglish;
+int RewriteConfigFile(const Context& context, const std::string& targetPath,
+                      const std::string& sourcePath) {
     win::File source = OpenForRead(sourcePath);
     if (!source) return 0;
     win::File target = CreateForWrite(targetPath);
@@ -73,16 +61,18 @@ int CToolInstallJob::RewriteConfigFile(const std::string& targetPath,
     // The order matters: a value may bring in a placeholder of a later row,
     // which is then replaced as well.
     const std::string fixed[][2] = {
-        {"%%LW%%", targetFolder.substr(0, 2)},
-        {"%%PROJEKT%%", projectName},
-        {"%%NAME%%", userName},
-        {"%%FIRMA%%", company},
-        {"%%SPRACHE%%", language},
+        {"%%LW%%", context.targetFolder.substr(0, 2)},
+        {"%%PROJEKT%%", context.projectName},
+        {"%%NAME%%", context.userName},
+        {"%%FIRMA%%", context.company},
+        {"%%SPRACHE%%", context.languageValue},
     };
     const struct {
         const char* placeholder;
-        int kind;
-    } folders[] = {{"%%WINDIR%%", 0}, {"%%WINSYSDIR%%", 1}, {"%%WINTEMP%%", 2}};
+        const std::string& folder;
+    } folders[] = {{"%%WINDIR%%", context.windowsFolder},
+                   {"%%WINSYSDIR%%", context.systemFolder},
+                   {"%%WINTEMP%%", context.tempFolder}};
 
     LineReader reader(source.get());
     std::string line, out;
@@ -90,7 +80,7 @@ int CToolInstallJob::RewriteConfigFile(const std::string& targetPath,
         for (const auto& f : fixed) line = ReplacePlaceholder(line, f[0], f[1]);
         for (const auto& f : folders)
             if (line.find(f.placeholder) != std::string::npos)
-                line = ReplacePlaceholder(line, f.placeholder, MachineFolder(f.kind));
+                line = ReplacePlaceholder(line, f.placeholder, f.folder);
         out += line;
         out += "\r\n";
         if (out.size() >= kFlushSize) {
@@ -100,3 +90,5 @@ int CToolInstallJob::RewriteConfigFile(const std::string& targetPath,
     }
     return WriteAll(target.get(), out.data(), out.size()) ? 1 : 0;
 }
+
+}  // namespace projectfiles

@@ -1,12 +1,12 @@
 // The installer's own reader for registry-editor files: keys, string values
 // and dword values, one per line. Everything else in such a file is skipped.
-#include "FileIo.h"
-#include "ToolInstallJob.h"
+#include "ProjectFiles.h"
 
+#include "FileIo.h"
+#include "PathText.h"
 #include "Varnet01.h"
 
-using projectfiles::LineReader;
-using projectfiles::OpenForRead;
+namespace projectfiles {
 
 namespace {
 
@@ -124,7 +124,7 @@ void ValueLine(const std::string& line, const RegState& state) {
 
 }  // namespace
 
-int CToolInstallJob::ImportRegFile(const std::string& path) {
+int ImportRegFile(const std::string& path) {
     win::File file = OpenForRead(path);
     if (!file) return 0;
 
@@ -145,3 +145,5 @@ int CToolInstallJob::ImportRegFile(const std::string& path) {
     }
     return 1;
 }
+
+}  // namespace projectfiles

@@ -1,22 +1,22 @@
 // Placing a tool's ready-made files: file groups with their Windows-family
 // variants and language overlays, breadth-first tree copy, the renaming
 // rules of InstallFile, byte copies and the drive-letter move.
-#include "FileIo.h"
-#include "ToolInstallJob.h"
-#include "WindowsFamily.h"
+#include "ProjectFiles.h"
 
+#include "FileIo.h"
+#include "FolderEntries.h"
+#include "PathText.h"
 #include "Varnet01.h"
 
 #include <queue>
 #include <string.h>
 
-using projectfiles::CreateForWrite;
-using projectfiles::OpenForRead;
-using projectfiles::WriteAll;
+namespace projectfiles {
 
 namespace {
 
-// Binary copies go through one buffer per job; its size only changes speed.
+// Binary copies go through the caller's buffer, grown to this size; the size
+// only changes speed.
 const size_t kCopyBufferSize = 256 * 1024;
 // MoveDriveLetters reads this much at a time.
 const size_t kScanChunk = 64 * 1024;
@@ -60,27 +60,32 @@ bool SetPosition(HANDLE file, unsigned long long pos) {
 
 }  // namespace
 
-void CToolInstallJob::CopyFileGroup(const std::string& group) {
-    std::string name = group + "Files";
-    CopyProjectTree(targetFolder, JoinPath(toolSourceFolder, name));
-    int family = CurrentWindowsFamily();
+void CopyFileGroup(const Context& context, const std::string& group, const PlaceFile& place) {
+    const std::string name = group + "Files";
+    const std::string& target = context.targetFolder;
+    const WindowsFamily family = context.family;
+    CopyProjectTree(context, target, JoinPath(context.sourceFolder, name), place);
     if (family == FamilyWin95 || family == FamilyWin98)
-        CopyProjectTree(targetFolder, JoinPath(toolSourceFolder, name + "9x"));
+        CopyProjectTree(context, target, JoinPath(context.sourceFolder, name + "9x"), place);
     const char* variant = family == FamilyWin95   ? "95"
                           : family == FamilyWin98 ? "98"
                           : family == FamilyNT    ? "NT"
                                                   : NULL;
     // An undetectable family has no variant of its own: the common tree is
     // not copied a second time.
-    if (variant) CopyProjectTree(targetFolder, JoinPath(toolSourceFolder, name + variant));
+    if (variant)
+        CopyProjectTree(context, target, JoinPath(context.sourceFolder, name + variant), place);
 }
 
-void CToolInstallJob::CopyProjectTree(const std::string& targetRoot, const std::string& sourceRoot) {
-    CopyTreeOnce(targetRoot, sourceRoot);
-    CopyTreeOnce(targetRoot, sourceRoot + (german ? "_d" : "_e"));
+void CopyProjectTree(const Context& context, const std::string& targetRoot,
+                     const std::string& sourceRoot, const PlaceFile& place) {
+    CopyTreeOnce(targetRoot, sourceRoot, place);
+    CopyTreeOnce(targetRoot, sourceRoot + (context.language == LanguageGerman ? "_d" : "_e"),
+                 place);
 }
 
-void CToolInstallJob::CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot) {
+void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
+                  const PlaceFile& place) {
     if (!IsFolder(sourceRoot)) return;
 
     // Folders wait here in the order they were found: every file of a folder
@@ -97,38 +102,34 @@ void CToolInstallJob::CopyTreeOnce(const std::string& targetRoot, const std::str
         // A target that cannot be made skips this folder and all below it.
         if (fCreatePath(target.c_str()) != 0) continue;
 
-        WIN32_FIND_DATAA entry;
-        win::FindHandle find(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &entry));
-        if (!find) continue;
-        do {
-            const std::string name = entry.cFileName;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (name != "." && name != "..") folders.push(JoinPath(folder, name));
-            } else {
-                InstallFile(name, target, folder);
-            }
-        } while (FindNextFileA(find.get(), &entry));
+        for (FolderEntries entries(folder); entries.Next();) {
+            if (entries.isFolder())
+                folders.push(JoinPath(folder, entries.name()));
+            else
+                place(entries.name(), target, folder);
+        }
     }
 }
 
-int CToolInstallJob::InstallFile(const std::string& name, const std::string& destFolder,
-                                 const std::string& srcFolder) {
+int InstallFile(const Context& context, std::vector<char>& buffer, const std::string& name,
+                const std::string& destFolder, const std::string& srcFolder) {
     const std::string sourcePath = JoinPath(srcFolder, name);
     std::string targetName = name;
     bool onlyIfAbsent = false;
-    if (phase == PhaseCopySetup && EndsWith(name, "SETUP.EX_")) {
+    if (context.naming == Naming::SetupFiles && EndsWith(name, "SETUP.EX_")) {
         targetName.back() = 'E';
-    } else if (phase == PhaseProjectFiles && !name.empty() && name.back() == '_') {
+    } else if (context.naming == Naming::ProjectFiles && !name.empty() && name.back() == '_') {
         targetName.pop_back();
         onlyIfAbsent = true;
     }
     const std::string targetPath = JoinPath(destFolder, targetName);
     if (onlyIfAbsent && PathExists(targetPath)) return 1;
-    if (IsConfigName(targetName)) return RewriteConfigFile(targetPath, sourcePath);
-    return CopyBinaryFile(targetPath, sourcePath);
+    if (IsConfigName(targetName)) return RewriteConfigFile(context, targetPath, sourcePath);
+    return CopyBinaryFile(buffer, targetPath, sourcePath);
 }
 
-int CToolInstallJob::CopyBinaryFile(const std::string& targetPath, const std::string& sourcePath) {
+int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
+                   const std::string& sourcePath) {
     win::File source = OpenForRead(sourcePath);
     if (!source) return 0;
 
@@ -149,17 +150,17 @@ int CToolInstallJob::CopyBinaryFile(const std::string& targetPath, const std::st
     FILETIME accessed, written;
     const bool haveTimes = GetFileTime(source.get(), NULL, &accessed, &written) != FALSE;
 
-    if (copyBuffer_.size() != kCopyBufferSize) copyBuffer_.resize(kCopyBufferSize);
+    if (buffer.size() != kCopyBufferSize) buffer.resize(kCopyBufferSize);
     bool ok = true;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(source.get(), copyBuffer_.data(), static_cast<DWORD>(copyBuffer_.size()), &got,
+        if (!ReadFile(source.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
                       NULL)) {
             ok = false;
             break;
         }
         if (got == 0) break;
-        if (!WriteAll(dest.get(), copyBuffer_.data(), got)) {
+        if (!WriteAll(dest.get(), buffer.data(), got)) {
             ok = false;
             break;
         }
@@ -182,11 +183,10 @@ int CToolInstallJob::CopyBinaryFile(const std::string& targetPath, const std::st
     return 1;
 }
 
-int CToolInstallJob::MoveDriveLetters(const std::string& path, const std::string& driveTemplate,
-                                      char drive) {
+int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive) {
     win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file || projectfiles::IsReadOnly(file.get())) return -1;
+    if (!file || IsReadOnly(file.get())) return -1;
     // Without at least one character after the drive position there is
     // nothing to look for.
     if (driveTemplate.size() < 2) return 0;
@@ -251,3 +251,5 @@ int CToolInstallJob::MoveDriveLetters(const std::string& path, const std::string
     }
     return count;
 }
+
+}  // namespace projectfiles

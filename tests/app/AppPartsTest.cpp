@@ -17,6 +17,7 @@
 #include "SystemRestart.h"
 #include "TestSupport.h"
 #include "Texts.h"
+#include "ToolFont.h"
 #include "Varnet01.h"
 #include "WinHandles.h"
 
@@ -26,7 +27,7 @@ namespace {
 
 // Writes an INI with [Config] 1=Tool and the given [Tool] body and reads
 // tool 1 on `family`.
-bool ReadTool(const std::string& body, ToolRecord& rec, int family = 3) {
+bool ReadTool(const std::string& body, ToolRecord& rec, WindowsFamily family = FamilyNT) {
     TempDir dir("ini");
     std::string path = dir / "medium.ini";
     kvttest::WriteFile(path, "[Config]\r\n1=Tool\r\n[Tool]\r\n" + body);
@@ -124,9 +125,9 @@ TEST(AppToolSection, OnlyTheRunningFamilysKeyWithdraws) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
         ToolRecord rec;
-        EXPECT_EQ(c.offered95, ReadTool(c.body, rec, 1));
-        EXPECT_EQ(c.offered98, ReadTool(c.body, rec, 2));
-        EXPECT_EQ(c.offeredNT, ReadTool(c.body, rec, 3));
+        EXPECT_EQ(c.offered95, ReadTool(c.body, rec, FamilyWin95));
+        EXPECT_EQ(c.offered98, ReadTool(c.body, rec, FamilyWin98));
+        EXPECT_EQ(c.offeredNT, ReadTool(c.body, rec, FamilyNT));
     }
 }
 
@@ -192,13 +193,13 @@ TEST(AppSlotLayout, RowsColumnsAndWidths) {
 }
 
 TEST(AppTexts, GermanUmlautsAreCodePage1252) {
-    EXPECT_STREQ("Alles ausw\xE4hlen", DialogText(TXT_SELECT_ALL, 1));
-    EXPECT_STREQ("Auswahl l\xF6schen", DialogText(TXT_UNSELECT_ALL, 1));
-    EXPECT_STREQ("Unselect all", DialogText(TXT_UNSELECT_ALL, 0));
-    EXPECT_STREQ("Setup %s starten", DialogText(TXT_STARTING_SETUP, 1));
-    EXPECT_STREQ("Restarting Windows, please wait", DialogText(TXT_RESTARTING, 0));
-    EXPECT_STREQ("", DialogText(TXT_COUNT, 0));
-    EXPECT_STREQ("", DialogText(-1, 1));
+    EXPECT_STREQ("Alles ausw\xE4hlen", DialogText(TXT_SELECT_ALL, LanguageGerman));
+    EXPECT_STREQ("Auswahl l\xF6schen", DialogText(TXT_UNSELECT_ALL, LanguageGerman));
+    EXPECT_STREQ("Unselect all", DialogText(TXT_UNSELECT_ALL, LanguageEnglish));
+    EXPECT_STREQ("Setup %s starten", DialogText(TXT_STARTING_SETUP, LanguageGerman));
+    EXPECT_STREQ("Restarting Windows, please wait", DialogText(TXT_RESTARTING, LanguageEnglish));
+    EXPECT_STREQ("", DialogText(TXT_COUNT, LanguageEnglish));
+    EXPECT_STREQ("", DialogText(-1, LanguageGerman));
 }
 
 TEST(AppResources, BannerIsAn8BitPaletteBitmapOf540By72) {
@@ -326,7 +327,8 @@ private:
     }
     TempDir medium_;
     char oldCwd_[MAX_PATH] = "";
-    CMainDlg dialog_;
+    ToolFont font_;
+    CMainDlg dialog_{DetectWindowsFamily(), font_.get()};
     HANDLE thread_ = NULL;
 };
 
@@ -412,7 +414,7 @@ TEST(AppExit, TheRestartQuestionAndItsAnswers) {
         InProcessDialog run("[Config]\r\n1=T\r\n[T]\r\nName=T\r\n");
         ASSERT_TRUE(run.WaitShown());
         run.dialog().SetSystemRestart(restart);
-        run.dialog().restartNeeded = 1;
+        run.dialog().installRun().restartNeeded = 1;
         HWND dlg = run.dialog().hwnd();
         const DWORD me = GetCurrentProcessId();
         for (size_t i = 0; i < c.answers.size(); ++i) {
@@ -426,7 +428,7 @@ TEST(AppExit, TheRestartQuestionAndItsAnswers) {
                 ASSERT_TRUE(apptest::WaitFor([&] { return apptest::FindMessageBox(me, "Restart Windows?") == NULL; },
                                              10000));
                 EXPECT_TRUE(IsWindow(dlg));
-                EXPECT_EQ(1, run.dialog().restartNeeded);
+                EXPECT_EQ(1, run.dialog().installRun().restartNeeded);
             }
         }
         if (c.caption) {
@@ -438,7 +440,7 @@ TEST(AppExit, TheRestartQuestionAndItsAnswers) {
         EXPECT_TRUE(apptest::WaitFor([&] { return !IsWindow(dlg); }, 10000));
         EXPECT_EQ(c.calls, restart.calls);
         if (c.answers.back() == IDYES) {
-            EXPECT_EQ(0, run.dialog().restartNeeded);   // a restart was tried
+            EXPECT_EQ(0, run.dialog().installRun().restartNeeded);   // a restart was tried
         }
     }
 }

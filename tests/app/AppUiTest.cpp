@@ -10,6 +10,7 @@
 #include "AppDriver.h"
 #include "AppRun.h"
 #include "Settings.h"
+#include "Varnet01.h"
 #include "TestSupport.h"
 
 using apptest::AppProcess;
@@ -517,8 +518,11 @@ class StoredProject {
 public:
     StoredProject() : key_("proj", HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarvo Kinetics") {}
     std::string name() const { return key_.path().substr(key_.path().rfind('\\') + 1); }
+    // `language` is the number stored, whatever it is.
     void Store(const char* user, const char* company, const char* drive, int language) {
-        StoreSettings(name(), user, company, drive, language);
+        StoreSettings(name(), user, company, drive, LanguageFromValue(language));
+        fWriteRegistryValue(HKEY_LOCAL_MACHINE, SettingsKey(name()).c_str(), "Language",
+                            static_cast<DWORD>(language));
     }
 
 private:

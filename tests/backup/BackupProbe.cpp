@@ -17,7 +17,7 @@
 #include <stdexcept>
 
 #include "BackupOffer.h"
-#include "varnet/WinHandles.h"
+#include "WinHandles.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         first = 2;
     }
     if (argc - first < 4 || (argc - first) % 2) return 2;
-    const int language = std::atoi(argv[first]);
+    const Language language = std::atoi(argv[first]) ? LanguageGerman : LanguageEnglish;
     const char* results = argv[first + 1];
     for (int i = first + 2; i + 1 < argc; i += 2) {
         OfferBackup(NULL, language, argv[i], argv[i + 1], copy);

@@ -13,7 +13,7 @@
 #include "ProcessSupport.h"
 #include "TestSupport.h"
 #include "resource.h"
-#include "varnet/WinHandles.h"
+#include "WinHandles.h"
 
 using kvttest::DirExists;
 using kvttest::FileExists;

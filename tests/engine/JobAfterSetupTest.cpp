@@ -2,7 +2,6 @@
 // stays, and where the project file groups go.
 #include "JobTestSupport.h"
 
-#include "WindowsFamily.h"
 #include "WinHandles.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +16,6 @@ using kvttest::FileExists;
 using kvttest::ReadFile;
 
 namespace {
-
-struct FamilyGuard {
-    int saved = WindowsFamily;
-    ~FamilyGuard() { WindowsFamily = saved; }
-};
 
 std::string RegString(const kvttest::ScratchKey& key, const char* name) {
     win::RegKey k;
@@ -159,7 +153,7 @@ TEST(JobAfterSetup, StagedFileThatCannotBeDeletedGetsANoticeAndTheJobEnds) {
 TEST(JobAfterSetup, RegistryFilesAndRegeditOnTheNtFamilyOnly) {
     struct Case {
         const char* what;
-        int family;
+        WindowsFamily family;
         int copyFiles;
         const char* mediumName;  // the tool's folder name on the medium
         bool nt;
@@ -170,7 +164,6 @@ TEST(JobAfterSetup, RegistryFilesAndRegeditOnTheNtFamilyOnly) {
         {"Windows 95", FamilyWin95, 0, "Lapvue", false},
         {"NT family, files in the target", FamilyNT, 1, "Lapvue", true},
     };
-    FamilyGuard guard;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Scene s("Lapvue");
@@ -184,7 +177,7 @@ TEST(JobAfterSetup, RegistryFilesAndRegeditOnTheNtFamilyOnly) {
         Put(s.StagingList(), "");
         s.tool.copyFiles = c.copyFiles;
         s.job.toolSourceFolder = c.copyFiles == 0 ? folder : s.source;
-        WindowsFamily = c.family;
+        s.job.family = c.family;
         ASSERT_TRUE(s.job.Prepare());
         s.host.drive = false;
         s.job.phase = s.job.lastStartedPhase = PhaseAfterSetup;
@@ -203,7 +196,7 @@ TEST(JobProjectFiles, GroupsTheirTargetsVariantsAndOverlays) {
     struct Case {
         const char* what;
         const char* dir;
-        int family;
+        WindowsFamily family;
         int german;
         // source folder name -> target ({T} the tool's target, {D} its drive
         // root, {P} the project, {W} and {S} the Windows and system folders)
@@ -237,7 +230,6 @@ TEST(JobProjectFiles, GroupsTheirTargetsVariantsAndOverlays) {
         "WinFilesNT_e", "WinFiles95", "WinFiles98_d", "WinSysFiles", "WinSysFiles_d",
         "WinSysFiles9x", "WinSysFiles9x_d", "WinSysFiles95", "WinSysFiles95_d", "WinSysFilesNT",
         "WinSysFilesNT_x"};
-    FamilyGuard guard;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Scene s(c.dir);
@@ -246,8 +238,8 @@ TEST(JobProjectFiles, GroupsTheirTargetsVariantsAndOverlays) {
         s.job.fakeFolders = true;
         s.job.windowsFolder[0] = s.root / "WIN";
         s.job.windowsFolder[1] = s.root / "WIN\\SYSTEM";
-        s.job.german = c.german;
-        WindowsFamily = c.family;
+        s.job.language = (c.german ? LanguageGerman : LanguageEnglish);
+        s.job.family = c.family;
         ASSERT_TRUE(s.job.Prepare());
         s.job.phase = s.job.lastStartedPhase = PhaseProjectFiles;
         s.job.RunPhase();

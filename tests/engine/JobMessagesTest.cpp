@@ -37,9 +37,9 @@ TEST(JobMessages, EveryCodeInBothLanguages) {
     CToolInstallJob job(tool);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
-        job.german = 0;
+        job.language = LanguageEnglish;
         EXPECT_STREQ(c.english, job.GetResultMessage(c.code));
-        job.german = 1;
+        job.language = LanguageGerman;
         EXPECT_STREQ(c.german, job.GetResultMessage(c.code));
     }
 }
@@ -61,7 +61,7 @@ TEST(JobMessages, DeleteFileWithNotice) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Scene s("Alpha");
-        s.job.german = c.german;
+        s.job.language = (c.german ? LanguageGerman : LanguageEnglish);
         const std::string path = s.root / "gone file.txt";
         if (c.present == 1) Put(path, "x");
         if (c.present == 2) kvttest::MakeDirs(path);

@@ -74,7 +74,7 @@ TEST(RewriteConfigFile, EveryPlaceholderInOrder) {
         pftest::JobFixture f(medium.path(), target.path(), PhaseProjectFiles);
         f.tool.languageEnglish = "en-value";
         f.tool.languageGerman = "de-value";
-        f.job.german = c.german;
+        f.job.language = (c.german ? LanguageGerman : LanguageEnglish);
         f.job.projectName = "Bridge 7";
         f.job.userName = "Ann O'Hara";
         f.job.company = "M\xFCller & S\xF6hne";

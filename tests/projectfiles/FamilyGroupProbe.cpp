@@ -2,7 +2,6 @@
 // folder given as the second, leaving the Windows family to be detected.
 // The exit code is the family it found.
 #include "ToolInstallJob.h"
-#include "WindowsFamily.h"
 
 #include <stdlib.h>
 
@@ -14,5 +13,5 @@ int main(int argc, char** argv) {
     job.targetFolder = argv[2];
     job.phase = PhaseProjectFiles;
     job.CopyFileGroup("APP");
-    return WindowsFamily;
+    return job.family;
 }

@@ -1,7 +1,6 @@
 // File groups, overlays, the breadth-first walk and the placing rules of
 // InstallFile, on scratch media and targets.
 #include "ProjectFilesTestUtil.h"
-#include "WindowsFamily.h"
 #include "WinHandles.h"
 
 #include <gtest/gtest.h>
@@ -20,12 +19,6 @@ using kvttest::WriteFile;
 using pftest::JobFixture;
 
 namespace {
-
-// Restores the process-wide family after a test has set it.
-struct FamilyGuard {
-    int saved = WindowsFamily;
-    ~FamilyGuard() { WindowsFamily = saved; }
-};
 
 // A job that notes every file the walk places, with its source folder.
 class RecordingJob : public CToolInstallJob {
@@ -57,7 +50,7 @@ TEST(JoinPath, AddsOneBackslash) {
 // named after it and "last.bin" with its name as content.
 TEST(FileGroup, FolderOrderForEachFamilyAndLanguage) {
     struct Case {
-        int family;
+        WindowsFamily family;
         int german;
         std::vector<const char*> order;
     } cases[] = {
@@ -68,7 +61,6 @@ TEST(FileGroup, FolderOrderForEachFamilyAndLanguage) {
         {FamilyNT, 0, {"APPFiles", "APPFiles_e", "APPFilesNT", "APPFilesNT_e"}},
         {FamilyNT, 1, {"APPFiles", "APPFiles_d", "APPFilesNT", "APPFilesNT_d"}},
     };
-    FamilyGuard guard;
     TempDir medium("group-medium");
     for (const char* variant : {"", "9x", "95", "98", "NT"}) {
         for (const char* overlay : {"", "_e", "_d"}) {
@@ -85,9 +77,9 @@ TEST(FileGroup, FolderOrderForEachFamilyAndLanguage) {
         RecordingJob job(tool);
         job.toolSourceFolder = medium.path();
         job.targetFolder = target.path();
-        job.german = c.german;
+        job.language = (c.german ? LanguageGerman : LanguageEnglish);
         job.phase = PhaseProjectFiles;
-        WindowsFamily = c.family;
+        job.family = c.family;
         job.CopyFileGroup("APP");
 
         std::vector<std::string> folders;
@@ -120,15 +112,14 @@ TEST(FileGroup, MissingGroupCreatesNothing) {
 }
 
 TEST(FileGroup, MediumNamesMatchWithoutRegardToCase) {
-    FamilyGuard guard;
-    WindowsFamily = FamilyNT;
     TempDir medium("case-medium"), target("case-target");
     MakeDirs(medium / "projektfiles_D");
     WriteFile(medium / "projektfiles_D\\a.bin", "overlay");
     MakeDirs(medium / "PROJEKTFILESnt");
     WriteFile(medium / "PROJEKTFILESnt\\b.bin", "nt");
     JobFixture f(medium.path(), target.path(), PhaseProjectFiles);
-    f.job.german = 1;
+    f.job.language = LanguageGerman;
+    f.job.family = FamilyNT;
     f.job.CopyFileGroup("Projekt");
     EXPECT_EQ("overlay", ReadFile(target / "a.bin"));
     EXPECT_EQ("nt", ReadFile(target / "b.bin"));

@@ -9,7 +9,6 @@
 //
 //   engine_bench.exe [work folder]     (default: the temporary folder)
 #include "ToolInstallJob.h"
-#include "WindowsFamily.h"
 
 #include "BenchSupport.h"
 #include "ProcessSupport.h"
@@ -286,6 +285,7 @@ void BenchWholeJob(const std::string& work) {
         CToolInstallJob job(tool);
         TimerHost host(job);
         job.toolSourceFolder = medium;
+        job.family = FamilyNT;
         job.targetFolder = work + "\\target" + std::to_string(r) + "\\Quick";
         job.projectName = "Bench";
         if (!job.Prepare()) {
@@ -306,7 +306,6 @@ void BenchWholeJob(const std::string& work) {
 
 int main(int argc, char** argv) {
     const std::string work = WorkFolder(argc, argv, "kvt-engine-bench");
-    WindowsFamily = FamilyNT;
     printf("Working in %s\n\n", work.c_str());
 
     BenchStaging(work);

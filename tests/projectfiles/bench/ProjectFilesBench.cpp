@@ -4,7 +4,6 @@
 //
 //   projectfiles_bench.exe [work folder]     (default: the temporary folder)
 #include "ToolInstallJob.h"
-#include "WindowsFamily.h"
 
 #include "Varnet01.h"
 #include "WinHandles.h"
@@ -24,6 +23,8 @@ double TimeGroupCopy(const std::string& toolFolder, const std::string& target) {
     ToolRecord tool;
     CToolInstallJob job(tool);
     job.toolSourceFolder = toolFolder;
+    // Fixed so that the run does not depend on the prefix.
+    job.family = FamilyNT;
     job.targetFolder = target;
     job.projectName = "Bench";
     job.userName = "Bench User";
@@ -52,8 +53,6 @@ double TimeSequentialRead(const std::string& path) {
 
 int main(int argc, char** argv) {
     const std::string work = WorkFolder(argc, argv, "kvt-bench");
-    // The family is fixed so that the run does not depend on the prefix.
-    WindowsFamily = FamilyNT;
 
     const std::string tool = work + "\\medium\\Bench";
     const std::string tree = tool + "\\BenchFiles";

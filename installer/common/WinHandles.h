@@ -1,5 +1,6 @@
-// Thin RAII owners for Win32 handles, one concern each. Header-only so the
-// library and the program share them without exporting anything.
+// Thin RAII owners for Win32 handles, device-context state and critical
+// sections, one concern each. Header-only so the library and the program
+// share them without exporting anything.
 #pragma once
 #include <windows.h>
 
@@ -83,6 +84,55 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// A window's DC (caption and frame included) for one scope.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
+    ~WindowDC() { if (dc_) ReleaseDC(window_, dc_); }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return dc_; }
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Restores a DC's saved state (clipping, selections) for one scope.
+class SavedDCState {
+public:
+    explicit SavedDCState(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDCState() { if (saved_) RestoreDC(dc_, saved_); }
+    SavedDCState(const SavedDCState&) = delete;
+    SavedDCState& operator=(const SavedDCState&) = delete;
+private:
+    HDC dc_;
+    int saved_;
+};
+
+// A critical section that lives as long as its owner.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSection(&cs_); }
+    ~CriticalSection() { DeleteCriticalSection(&cs_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    void Enter() { EnterCriticalSection(&cs_); }
+    void Leave() { LeaveCriticalSection(&cs_); }
+private:
+    CRITICAL_SECTION cs_;
+};
+
+// Holds a critical section for one scope.
+class CriticalSectionLock {
+public:
+    explicit CriticalSectionLock(CriticalSection& cs) : cs_(cs) { cs_.Enter(); }
+    ~CriticalSectionLock() { cs_.Leave(); }
+    CriticalSectionLock(const CriticalSectionLock&) = delete;
+    CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
+private:
+    CriticalSection& cs_;
 };
 
 }  // namespace win

@@ -1,0 +1,127 @@
+// The job's members for its project files: each hands the job's values to
+// kvt_projectfiles. Phase 5 works out every group's folder here.
+#include "ToolInstallJob.h"
+
+#include "ProjectFiles.h"
+#include "Varnet01.h"
+
+namespace {
+
+projectfiles::Naming NamingOfPhase(int phase) {
+    switch (phase) {
+    case PhaseCopySetup: return projectfiles::Naming::SetupFiles;
+    case PhaseProjectFiles: return projectfiles::Naming::ProjectFiles;
+    default: return projectfiles::Naming::AsFound;
+    }
+}
+
+// Every file a walk finds goes through the job's InstallFile.
+projectfiles::PlaceFile PlaceThrough(CToolInstallJob& job) {
+    return [&job](const std::string& name, const std::string& dest, const std::string& src) {
+        return job.InstallFile(name, dest, src);
+    };
+}
+
+}  // namespace
+
+projectfiles::Context CToolInstallJob::FileContext(const std::string& folder) const {
+    projectfiles::Context c;
+    c.sourceFolder = toolSourceFolder;
+    c.targetFolder = folder;
+    c.naming = NamingOfPhase(phase);
+    c.language = language;
+    c.family = family;
+    c.projectName = projectName;
+    c.userName = userName;
+    c.company = company;
+    c.languageValue = language == LanguageGerman ? tool.languageGerman : tool.languageEnglish;
+    c.windowsFolder = WindowsFolder(VARNET_DIR_WINDOWS);
+    c.systemFolder = WindowsFolder(VARNET_DIR_SYSTEM);
+    c.tempFolder = WindowsFolder(VARNET_DIR_TEMP);
+    return c;
+}
+
+void CToolInstallJob::WithFileContext(const std::string& folder,
+                                      const std::function<void()>& walk) {
+    const projectfiles::Context context = FileContext(folder);
+    struct Restore {
+        const projectfiles::Context*& current;
+        const projectfiles::Context* outer;
+        ~Restore() { current = outer; }
+    } restore{fileContext_, fileContext_};
+    fileContext_ = &context;
+    walk();
+}
+
+void CToolInstallJob::CopyGroupInto(const std::string& folder, const std::string& group) {
+    WithFileContext(folder, [&] {
+        projectfiles::CopyFileGroup(*fileContext_, group, PlaceThrough(*this));
+    });
+}
+
+void CToolInstallJob::CopyProjectFiles() {
+    // targetFolder stays the tool's own folder; each group's folder is
+    // derived from it.
+    const std::string toolFolder = setupKind == SetupUlvan ? targetFolder + "2.1" : targetFolder;
+    CopyGroupInto(toolFolder, "APP");
+    const std::string tarvo = toolFolder.substr(0, 3) + "Tarvo";
+    CopyGroupInto(tarvo, "Tarvo");
+    CopyGroupInto(JoinPath(tarvo, projectName), "Projekt");
+
+    // Without a known folder the group would land in the current drive's
+    // root: it is left out instead.
+    const struct {
+        const char* group;
+        int kind;
+    } machineGroups[] = {{"Win", VARNET_DIR_WINDOWS}, {"WinSys", VARNET_DIR_SYSTEM}};
+    for (const auto& g : machineGroups) {
+        const std::string folder = WindowsFolder(g.kind);
+        if (!folder.empty()) CopyGroupInto(folder, g.group);
+    }
+    EndJob(ResultSuccess);
+}
+
+void CToolInstallJob::CopyFileGroup(const std::string& group) { CopyGroupInto(targetFolder, group); }
+
+void CToolInstallJob::CopyProjectTree(const std::string& targetRoot, const std::string& sourceRoot) {
+    WithFileContext(targetFolder, [&] {
+        projectfiles::CopyProjectTree(*fileContext_, targetRoot, sourceRoot, PlaceThrough(*this));
+    });
+}
+
+void CToolInstallJob::CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot) {
+    WithFileContext(targetFolder, [&] {
+        projectfiles::CopyTreeOnce(targetRoot, sourceRoot, PlaceThrough(*this));
+    });
+}
+
+int CToolInstallJob::InstallFile(const std::string& name, const std::string& destFolder,
+                                 const std::string& srcFolder) {
+    if (fileContext_)
+        return projectfiles::InstallFile(*fileContext_, copyBuffer_, name, destFolder, srcFolder);
+    return projectfiles::InstallFile(FileContext(targetFolder), copyBuffer_, name, destFolder,
+                                     srcFolder);
+}
+
+int CToolInstallJob::CopyBinaryFile(const std::string& targetPath, const std::string& sourcePath) {
+    return projectfiles::CopyBinaryFile(copyBuffer_, targetPath, sourcePath);
+}
+
+int CToolInstallJob::MoveDriveLetters(const std::string& path, const std::string& driveTemplate,
+                                      char drive) {
+    return projectfiles::MoveDriveLetters(path, driveTemplate, drive);
+}
+
+int CToolInstallJob::RewriteConfigFile(const std::string& targetPath,
+                                       const std::string& sourcePath) {
+    if (fileContext_) return projectfiles::RewriteConfigFile(*fileContext_, targetPath, sourcePath);
+    return projectfiles::RewriteConfigFile(FileContext(targetFolder), targetPath, sourcePath);
+}
+
+std::string CToolInstallJob::ReplacePlaceholder(const std::string& line,
+                                                const std::string& placeholder,
+                                                const std::string& value) {
+    return projectfiles::ReplacePlaceholder(line, placeholder, value);
+}
+
+int CToolInstallJob::ImportRegFile(const std::string& path) { return projectfiles::ImportRegFile(path); }

@@ -1,0 +1,90 @@
+// Placing a tool's ready-made files from the medium and rewriting them for
+// this machine: file groups with their Windows-family variants and language
+// overlays, the breadth-first tree copy, the renaming rules of InstallFile,
+// byte copies with the drive-letter move, configuration files with their
+// placeholders replaced, and registry files read by the installer's own
+// parser. Functions over one small context value; whoever runs them (the
+// install job) keeps its own state.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Language.h"
+#include "WindowsFamily.h"
+
+namespace projectfiles {
+
+// How InstallFile names what it places.
+enum class Naming {
+    AsFound,       // the name on the medium
+    SetupFiles,    // a name ending in "SETUP.EX_" arrives as "...SETUP.EXE"
+    ProjectFiles   // a trailing "_" is dropped, and an existing file stays
+};
+
+// What the operations read besides their arguments.
+struct Context {
+    std::string sourceFolder;   // the tool's folder on the medium
+    std::string targetFolder;   // where the current file group goes
+    Naming naming = Naming::AsFound;
+    Language language = LanguageEnglish;
+    WindowsFamily family = FamilyUnknown;
+    std::string projectName;
+    std::string userName;
+    std::string company;
+    std::string languageValue;  // the tool's Sprache_d or Sprache_e value
+    // The machine's folders as the utility library reports them; empty when
+    // unknown.
+    std::string windowsFolder;
+    std::string systemFolder;
+    std::string tempFolder;
+};
+
+// Places one file found by a tree walk: (name, destination folder, source
+// folder); its result is that of InstallFile.
+typedef std::function<int(const std::string& name, const std::string& destFolder,
+                          const std::string& srcFolder)>
+    PlaceFile;
+
+// Copies the group's trees (group + "Files", its Windows-family variants,
+// each followed by its language overlay) into context.targetFolder.
+void CopyFileGroup(const Context& context, const std::string& group, const PlaceFile& place);
+// The tree, then its "_d" or "_e" overlay, into the same target root.
+void CopyProjectTree(const Context& context, const std::string& targetRoot,
+                     const std::string& sourceRoot, const PlaceFile& place);
+// Breadth-first walk of one tree; a missing source creates nothing.
+void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
+                  const PlaceFile& place);
+
+// Places one file by the context's naming rule: configuration files are
+// rewritten, others copied as bytes through `buffer` (kept by the caller so
+// that one buffer serves many files). 1 when placed or left alone as
+// already present, 0 when source or target cannot be opened.
+int InstallFile(const Context& context, std::vector<char>& buffer, const std::string& name,
+                const std::string& destFolder, const std::string& srcFolder);
+// Byte copy keeping the source's times; a "_~_" name prefix is dropped and
+// the copy's drive letters are moved instead. 1 = copied.
+int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
+                   const std::string& sourcePath);
+// Writes `drive` in front of every occurrence of the template without its
+// first character (":\tarvo\" for "?:\tarvo\"), letters matched in any
+// case. Number of bytes rewritten, or -1 when the file cannot be opened for
+// update.
+int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive);
+
+// Writes the source line by line, placeholders replaced, CR LF line ends.
+// 1 when both files could be opened and every line was written.
+int RewriteConfigFile(const Context& context, const std::string& targetPath,
+                      const std::string& sourcePath);
+// Replaces every occurrence of `placeholder`, repeating while a replacement
+// forms a new occurrence with the surrounding text. Text a replacement
+// inserted is not searched again on its own, so a value that contains the
+// placeholder itself is inserted once and the line ends.
+std::string ReplacePlaceholder(const std::string& line, const std::string& placeholder,
+                               const std::string& value);
+
+// Imports keys, string and dword values of a .REG file through the utility
+// library's registry functions. 1 when the file could be opened.
+int ImportRegFile(const std::string& path);
+
+}  // namespace projectfiles
