@@ -21,6 +21,8 @@ public:
     // A modal message box owned by the window, with an OK button; returns
     // when it has been dismissed. `icon` is an MB_ICON... value.
     virtual void ShowMessage(const char* text, const char* caption, unsigned icon) = 0;
+    // A modal question owned by the window, with Yes and No; true for Yes.
+    virtual bool AskYesNo(const char* text, const char* caption) = 0;
 
 protected:
     ~JobHost() = default;

@@ -2,7 +2,20 @@
 // for the setup until it has gone. The same timer gives the first start.
 #include "ToolInstallJob.h"
 
+#include "Format.h"
 #include "Varnet01.h"
+
+namespace {
+
+const BilingualText kStillWaiting = {"Still waiting for %s Setup (Esc: stop waiting)",
+                                     "Warte auf %s Setup (Esc: nicht mehr warten)"};
+const BilingualText kStopQuestion = {
+    "Stop waiting for %s Setup? The setup program keeps running.",
+    "Nicht mehr auf %s Setup warten? Das Setup-Programm l\xE4uft weiter."};
+// The progress window's caption.
+const char kQuestionCaption[] = "Kitbay";
+
+}  // namespace
 
 // The installer itself never counts: a Title like its own progress
 // window's caption, or a Setup named like its program, would otherwise keep
@@ -30,7 +43,15 @@ bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {
             EndJob(ResultUnknown);
             return true;
         }
-        if (running) return true;
+        if (running) {
+            ++waitedTicks;
+            if (waitedTicks == kStillWaitingTicks) {
+                stillWaitingShown = true;
+                if (host_) host_->RepaintNow();
+            }
+            if (setupTimeoutTicks > 0 && waitedTicks >= setupTimeoutTicks) StopWaiting();
+            return true;
+        }
         if (host_) host_->StopTimer();
         AdvancePhase();
         return true;
@@ -44,4 +65,24 @@ bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {
         }
     }
     return true;
+}
+
+std::string CToolInstallJob::StillWaitingText() const {
+    return Format(kStillWaiting.in(language), tool.name);
+}
+
+void CToolInstallJob::OnEscape() {
+    if (phase != PhaseWaitSetup || !host_) return;
+    const std::string question = Format(kStopQuestion.in(language), tool.name);
+    if (!host_->AskYesNo(question.c_str(), kQuestionCaption)) return;
+    // The supervision goes on while the question is open: the setup may
+    // have gone, and the job moved on, by now.
+    if (phase == PhaseWaitSetup) StopWaiting();
+}
+
+void CToolInstallJob::StopWaiting() {
+    if (phase != PhaseWaitSetup) return;
+    setupAbandoned = true;
+    if (host_) host_->StopTimer();
+    AdvancePhase();
 }

@@ -11,6 +11,7 @@ std::vector<std::string> ProgressLines(const CToolInstallJob& job) {
         lines.push_back("Destination: " + job.targetFolder);
         lines.push_back("Copying Temporary Setup Files ");
         if (phase > PhaseCopySetup) lines.push_back("Executing Setup ");
+        if (phase == PhaseWaitSetup && job.stillWaitingShown) lines.push_back(job.StillWaitingText());
         if (phase > PhaseWaitSetup) {
             lines.push_back(job.setupComplete ? "Setup finished " : "Setup terminated ");
             lines.push_back("Deleting Temporary Setup Files ");
@@ -53,9 +54,15 @@ bool CSetupProgressDlg::OnPaint() {
 bool CSetupProgressDlg::OnTimer(UINT_PTR id) { return job_.OnSupervisionTick(static_cast<unsigned>(id)); }
 
 bool CSetupProgressDlg::OnCommand(WORD id, WORD code, HWND control) {
-    // Enter and Escape would close the window with 1 or 2 while the setup
-    // goes on, and the run would report a failure that did not happen.
-    if (id == IDOK || id == IDCANCEL) return true;
+    // Enter and Escape (and the window's Close, which sends Escape) would
+    // close the window with 1 or 2 while the setup goes on, and the run
+    // would report a failure that did not happen. Escape is the job's to
+    // decide: while it waits for the setup, it offers to stop waiting.
+    if (id == IDCANCEL) {
+        job_.OnEscape();
+        return true;
+    }
+    if (id == IDOK) return true;
     return CDialog::OnCommand(id, code, control);
 }
 
@@ -72,6 +79,10 @@ void CSetupProgressDlg::Close(int result) {
 void CSetupProgressDlg::StartTimer(unsigned periodMs) { SetTimer(hwnd(), kJobTimer, periodMs, NULL); }
 
 void CSetupProgressDlg::StopTimer() { KillTimer(hwnd(), kJobTimer); }
+
+bool CSetupProgressDlg::AskYesNo(const char* text, const char* caption) {
+    return MessageBoxA(hwnd(), text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
 
 void CSetupProgressDlg::ShowMessage(const char* text, const char* caption, unsigned icon) {
     MessageBoxA(hwnd(), text, caption, MB_OK | icon);

@@ -27,6 +27,7 @@ public:
     void StartTimer(unsigned periodMs) override;
     void StopTimer() override;
     void ShowMessage(const char* text, const char* caption, unsigned icon) override;
+    bool AskYesNo(const char* text, const char* caption) override;
 
 protected:
     BOOL OnInitDialog() override;

@@ -45,6 +45,10 @@ public:
     std::string stagingListPath;
     int phase = 0;                 // set by the preparation
     int delayCountdown = 0;
+    int waitedTicks = 0;           // supervision ticks that found the setup after the Delay
+    bool stillWaitingShown = false;  // the hint that Escape stops the wait shows
+    int setupTimeoutTicks = 0;     // > 0: stop waiting after this many, without asking
+    bool setupAbandoned = false;   // the wait was stopped while the setup still ran
     int lastStartedPhase = StartNotRequested;
     SetupKind setupKind = SetupStandard;
     // Chooses the variant trees and the registry editor's file. The install
@@ -79,6 +83,15 @@ public:
     // A process with the tool's Setup file name runs, or a top-level window
     // whose title begins with its Title exists.
     bool IsSetupRunning() const;
+    // Escape in the window. While the job waits for its setup it asks
+    // whether to stop waiting; Yes goes on as if the setup had gone, so the
+    // main-file check judges the outcome. In every other phase it does
+    // nothing, as the setup must not be left half done.
+    void OnEscape();
+    // The hint line shown once the setup has been waited for this long
+    // beyond its Delay, in the job's language.
+    static const int kStillWaitingTicks = 120;
+    std::string StillWaitingText() const;
 
     // --- Results and notices ---------------------------------------------
     // The message of a failure code in the job's language. Every code that
@@ -117,6 +130,7 @@ protected:
 
 private:
     bool PrepareSteps();       // Prepare without its guard
+    void StopWaiting();        // phase 3 ends with the setup still there
     void CopySetupFiles();     // phase 1
     void StageFiles(void* list);  // copies the setup files, noting each in the list file
     void StartSetup();         // phase 2

@@ -51,6 +51,13 @@ void FakeHost::ShowMessage(const char* text, const char* caption, unsigned icon)
     messages.push_back({text, caption, icon});
 }
 
+bool FakeHost::AskYesNo(const char* text, const char* caption) {
+    calls.push_back("question");
+    questions.push_back({text, caption, 0});
+    if (whileAsking) whileAsking();
+    return answerYes;
+}
+
 bool FakeHost::Tick() {
     if (!timerRunning) return false;
     ++ticks;

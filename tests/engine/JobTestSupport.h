@@ -59,6 +59,8 @@ public:
     void StartTimer(unsigned periodMs) override;
     void StopTimer() override;
     void ShowMessage(const char* text, const char* caption, unsigned icon) override;
+    // Records the question ("question" in calls) and gives `answerYes`.
+    bool AskYesNo(const char* text, const char* caption) override;
 
     // The window's first paint.
     void Paint() { job_.OnPainted(); }
@@ -70,6 +72,10 @@ public:
     std::vector<std::string> calls;  // "repaint <phase>", "timer <ms>", "stop", "close <code>", "message"
     std::vector<int> closes;
     std::vector<Message> messages;
+    std::vector<Message> questions;
+    bool answerYes = false;
+    // Runs while a question is open, as the window's timer goes on then.
+    std::function<void()> whileAsking;
     bool timerRunning = false;
     unsigned timerPeriod = 0;
     int ticks = 0;

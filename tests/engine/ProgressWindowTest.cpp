@@ -88,4 +88,80 @@ TEST(ProgressWindow, PaintsOneLineEvery20PixelsWhileTheSetupRuns) {
     EXPECT_EQ(1u, s.Runs().size());   // the repaint started nothing again
 }
 
+// A dialog (a message box) owned by `owner`.
+HWND OwnedBox(HWND owner) {
+    struct Search {
+        HWND owner, found;
+    } search = {owner, NULL};
+    EnumWindows(
+        [](HWND w, LPARAM data) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(data);
+            char cls[16] = "";
+            GetClassNameA(w, cls, sizeof cls);
+            if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(w))
+                return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Close and Escape while the setup runs: a question over the window; No
+// goes on waiting, Yes judges the setup as if it had gone.
+TEST(ProgressWindow, CloseAndEscapeOfferToStopWaitingForTheSetup) {
+    Scene s("Alpha");
+    s.tool.name = "Alpha Tool";
+    s.AddSetup();
+    s.SetupOption("ExitMs", "60000");
+    CSetupProgressDlg dlg(s.tool);
+    dlg.job().toolSourceFolder = s.source;
+    dlg.job().targetFolder = s.target;
+    dlg.job().projectName = "P";
+    ModalRun run(dlg);
+    ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
+    ASSERT_TRUE(kvttest::WaitFor([&] { return dlg.job().phase == PhaseWaitSetup; }, kSetupStartMs));
+    HWND window = dlg.hwnd();
+
+    struct Step {
+        const char* what;
+        UINT message;
+        WPARAM wp;
+        int answer;
+    } steps[] = {
+        {"Close, then No", WM_CLOSE, 0, IDNO},
+        {"Escape, then Yes", WM_COMMAND, IDCANCEL, IDYES},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        PostMessageA(window, step.message, step.wp, 0);
+        HWND box = NULL;
+        ASSERT_TRUE(kvttest::WaitFor([&] { return (box = OwnedBox(window)) != NULL; }, 10000));
+        char text[128] = "";
+        GetWindowTextA(box, text, sizeof text);
+        EXPECT_STREQ("Kitbay", text);
+        PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(step.answer), 0);
+        ASSERT_TRUE(kvttest::WaitFor([&] { return OwnedBox(window) == NULL; }, 10000));
+        if (step.answer == IDNO) {
+            // Still waiting, with the window open, once the window has
+            // handled everything before this round trip.
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+            EXPECT_TRUE(IsWindow(window));
+            EXPECT_EQ(PhaseWaitSetup, dlg.job().phase);
+        }
+    }
+    // The staged setup is still running, so its file cannot be removed: the
+    // deletion notices come, each confirmed, and the window closes.
+    kvttest::WaitFor(
+        [&] {
+            if (HWND notice = OwnedBox(window)) PostMessageA(notice, WM_COMMAND, IDOK, 0);
+            return !IsWindow(window);
+        },
+        20000);
+    INT_PTR result = 0;
+    ASSERT_TRUE(run.Wait(&result));
+    EXPECT_EQ(ResultSetupIncomplete, result);
+}
+
 }  // namespace

@@ -43,6 +43,7 @@ public:
     void ShowMessage(const char* text, const char*, unsigned) override {
         fprintf(stderr, "  notice: %s\n", text);
     }
+    bool AskYesNo(const char*, const char*) override { return false; }
     bool drive = false;
     int closed = -100;
 
@@ -79,6 +80,7 @@ public:
     void ShowMessage(const char* text, const char*, unsigned) override {
         fprintf(stderr, "  notice: %s\n", text);
     }
+    bool AskYesNo(const char*, const char*) override { return false; }
     // The window's first paint, then its message loop until the job closes it.
     void Run() {
         job_.OnPainted();
