@@ -2,6 +2,7 @@
 
 #include "Format.h"
 #include "InstallTypes.h"
+#include "PathText.h"
 #include "ProgressDlg.h"
 #include "Settings.h"
 #include "Texts.h"
@@ -67,7 +68,10 @@ bool InstallRun::ProcessTool(const RunSettings& settings, ToolRecord& tool) {
     job.company = settings.company;
 
     surroundings_.ShowStatus(Format(DialogText(TXT_STARTING_SETUP, settings.language), tool.name));
-    surroundings_.OfferBackup(settings.language, job.targetFolder, tool.dir);
+    // A Dir that leaves the "Tarvo" folder names someone else's folder: no
+    // backup of it either (the job refuses the tool).
+    if (StaysInsideFolder(tool.dir))
+        surroundings_.OfferBackup(settings.language, job.targetFolder, tool.dir);
 
     const INT_PTR result = surroundings_.RunProgressWindow(progress);
     surroundings_.ToolProcessed(tool);

@@ -193,6 +193,19 @@ TEST(InstallRunAlone, EachToolGetsItsJobBackupOfferAndWindowInOrder) {
     EXPECT_EQ("D:\\Tarvo\\BetaDir", fake.jobs[1].target);
 }
 
+// A Dir that climbs out of the "Tarvo" folder gets no backup offer for
+// the folder it names; its job (which refuses it) still runs and reports.
+TEST(InstallRunAlone, NoBackupOfAFolderOutsideTarvo) {
+    Project project;
+    FakeSurroundings fake;
+    InstallRun run(fake, FamilyNT);
+    ToolRecord escape = MakeTool("Escape");
+    escape.dir = "..\\..\\JEscape";
+    run.Install(Settings(project.name()), {&escape});
+    for (const std::string& e : fake.events) EXPECT_NE(0, e.compare(0, 7, "backup ")) << e;
+    EXPECT_EQ(1u, fake.jobs.size());
+}
+
 TEST(InstallRunAlone, TargetFolderRule) {
     struct Case {
         const char* drive;
