@@ -40,6 +40,13 @@ private:
     INT_PTR result_ = 0;
 };
 
+// The inputs the install run gives the job, for the scene's tool.
+void FillJob(CToolInstallJob& job, const Scene& s) {
+    job.toolSourceFolder = s.source;
+    job.targetFolder = s.target;
+    job.projectName = "P";
+}
+
 // Client rows of the window holding anything but its background, left of
 // the banner's column and above it.
 std::vector<bool> InkedRows(HWND window, int height) {
@@ -59,9 +66,7 @@ TEST(ProgressWindow, PaintsOneLineEvery20PixelsWhileTheSetupRuns) {
     s.SetupOption("ExitMs", "4000");
     s.SetupOption("MainFile", "Main.exe");
     CSetupProgressDlg dlg(s.tool);
-    dlg.job().toolSourceFolder = s.source;
-    dlg.job().targetFolder = s.target;
-    dlg.job().projectName = "P";
+    FillJob(dlg.job(), s);
     ModalRun run(dlg);
 
     // Phase 3: application, destination, staging and the running setup.
@@ -115,9 +120,7 @@ TEST(ProgressWindow, CloseAndEscapeOfferToStopWaitingForTheSetup) {
     s.AddSetup();
     s.SetupOption("ExitMs", "60000");
     CSetupProgressDlg dlg(s.tool);
-    dlg.job().toolSourceFolder = s.source;
-    dlg.job().targetFolder = s.target;
-    dlg.job().projectName = "P";
+    FillJob(dlg.job(), s);
     ModalRun run(dlg);
     ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
     ASSERT_TRUE(kvttest::WaitFor([&] { return dlg.job().phase == PhaseWaitSetup; }, kSetupStartMs));

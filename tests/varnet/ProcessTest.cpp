@@ -90,22 +90,33 @@ TEST(ProcessWindows, EmptyTitleFindsNothing) {
     EXPECT_EQ(0, ActivateTaskbyTitle(""));
 }
 
-TEST(ProcessWindows, FindsWindowOfAnotherProcess) {
-    TempDir dir("Win");
+// The stand-in setup, under a name of its own, showing a window with
+// `caption` for a minute.
+struct ForeignWindow {
+    TempDir dir{"Win"};
     std::string name = UniqueName("Win") + ".exe";
-    std::string caption = UniqueName("Foreign") + " Setup Wizard";
-    ASSERT_TRUE(CopyFakeSetup(dir.path(), name));
-    SetFakeSetupOption(dir.path(), "FakeSetup", "Window", caption);
-    SetFakeSetupOption(dir.path(), "FakeSetup", "WindowMs", "60000");
-    OwnedProcess setup;
-    ASSERT_TRUE(setup.Start(dir / name, name, dir.path()));
+    OwnedProcess process;
 
-    std::string title = caption.substr(0, caption.size() - strlen(" Wizard"));
-    HWND found = NULL;
-    EXPECT_TRUE(WaitFor([&] { return (found = GetTaskHandle(title.c_str())) != NULL; }));
-    DWORD owner = 0;
-    GetWindowThreadProcessId(found, &owner);
-    EXPECT_EQ(setup.id(), owner);
+    explicit ForeignWindow(const std::string& caption) {
+        EXPECT_TRUE(CopyFakeSetup(dir.path(), name));
+        SetFakeSetupOption(dir.path(), "FakeSetup", "Window", caption);
+        SetFakeSetupOption(dir.path(), "FakeSetup", "WindowMs", "60000");
+        EXPECT_TRUE(process.Start(dir / name, name, dir.path()));
+    }
+    // Whether `search` finds a window of this process for `title`, in time.
+    bool FoundBy(HWND (*search)(char const*), const std::string& title) {
+        HWND found = NULL;
+        if (!WaitFor([&] { return (found = search(title.c_str())) != NULL; })) return false;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(found, &owner);
+        return owner == process.id();
+    }
+};
+
+TEST(ProcessWindows, FindsWindowOfAnotherProcess) {
+    std::string caption = UniqueName("Foreign") + " Setup Wizard";
+    ForeignWindow setup(caption);
+    EXPECT_TRUE(setup.FoundBy(GetTaskHandle, caption.substr(0, caption.size() - strlen(" Wizard"))));
 }
 
 TEST(ProcessWindows, TheOtherSearchPassesOverTheCallersOwnWindows) {
@@ -117,18 +128,8 @@ TEST(ProcessWindows, TheOtherSearchPassesOverTheCallersOwnWindows) {
     EXPECT_EQ(NULL, GetOtherTaskHandle(""));
 
     // Another process's window of the same caption is found, ours is not.
-    TempDir dir("Other");
-    std::string name = UniqueName("Other") + ".exe";
-    ASSERT_TRUE(CopyFakeSetup(dir.path(), name));
-    SetFakeSetupOption(dir.path(), "FakeSetup", "Window", caption);
-    SetFakeSetupOption(dir.path(), "FakeSetup", "WindowMs", "60000");
-    OwnedProcess setup;
-    ASSERT_TRUE(setup.Start(dir / name, name, dir.path()));
-    HWND found = NULL;
-    EXPECT_TRUE(WaitFor([&] { return (found = GetOtherTaskHandle(caption.c_str())) != NULL; }));
-    DWORD owner = 0;
-    GetWindowThreadProcessId(found, &owner);
-    EXPECT_EQ(setup.id(), owner);
+    ForeignWindow other(caption);
+    EXPECT_TRUE(other.FoundBy(GetOtherTaskHandle, caption));
 }
 
 TEST(ProcessWindows, ActivateShowsTheWindowOrReportsNone) {
