@@ -7,6 +7,8 @@
 #include "Settings.h"
 #include "Texts.h"
 
+#include <cstring>
+
 InstallRun::InstallRun(RunSurroundings& surroundings, WindowsFamily family)
     : surroundings_(surroundings), family_(family) {}
 
@@ -15,24 +17,47 @@ std::string InstallRun::TargetFolder(const std::string& drive, const std::string
     return drive + "Tarvo\\" + (tool.installPath ? project + "\\" : std::string()) + tool.dir;
 }
 
-bool InstallRun::Validate(const RunSettings& settings) {
+namespace {
+
+// The project names a registry key, SOFTWARE\Tarvo Kinetics\<project> (a key
+// name holds at most 255 characters, and the library reads what it stores
+// into buffers of 256 bytes), and folders, <drive>Tarvo\<project> and
+// <drive>Tarvo\<project>\<Dir>, below which a tool's files must still fit in
+// MAX_PATH (260) and a folder in the 248 that CreateDirectory allows. 64
+// characters leave some 170 for the tool's folder, its subfolders and names.
+const size_t kMaxProjectLength = 64;
+
+// What no folder or single key name can hold: the separators, the
+// characters Windows reserves in file names, and control characters.
+bool HasBadProjectCharacter(const std::string& project) {
+    for (unsigned char c : project)
+        if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return true;
+    return false;
+}
+
+}  // namespace
+
+// The first refusal of the input, in the order of the fields; empty when it
+// passes.
+std::string InstallRun::Refusal(const RunSettings& settings) const {
+    const Language language = settings.language;
     // Only an empty text fails: blanks are content.
-    const struct {
-        const std::string& field;
-        int text;
-    } required[] = {
-        {settings.project, TXT_NO_PROJECT},
-        {settings.userName, TXT_NO_NAME},
-        {settings.company, TXT_NO_COMPANY},
-    };
-    for (const auto& r : required) {
-        if (!r.field.empty()) continue;
-        const char* text = DialogText(r.text, settings.language);
-        surroundings_.ShowStatus(text);
-        surroundings_.ShowError(text, DialogText(TXT_ERROR, settings.language));
-        return false;
-    }
-    return true;
+    if (settings.project.empty()) return DialogText(TXT_NO_PROJECT, language);
+    if (settings.project.size() > kMaxProjectLength)
+        return Format(DialogText(TXT_PROJECT_TOO_LONG, language), std::to_string(kMaxProjectLength));
+    if (HasBadProjectCharacter(settings.project))
+        return DialogText(TXT_PROJECT_BAD_CHARACTER, language);
+    if (settings.userName.empty()) return DialogText(TXT_NO_NAME, language);
+    if (settings.company.empty()) return DialogText(TXT_NO_COMPANY, language);
+    return std::string();
+}
+
+bool InstallRun::Validate(const RunSettings& settings) {
+    const std::string refusal = Refusal(settings);
+    if (refusal.empty()) return true;
+    surroundings_.ShowStatus(refusal);
+    surroundings_.ShowError(refusal, DialogText(TXT_ERROR, settings.language));
+    return false;
 }
 
 std::string InstallRun::Install(const RunSettings& settings,

@@ -73,6 +73,7 @@ public:
     int restartNeeded = 0;
 
 private:
+    std::string Refusal(const RunSettings& settings) const;
     bool Validate(const RunSettings& settings);
     bool ProcessTool(const RunSettings& settings, ToolRecord& tool);
 

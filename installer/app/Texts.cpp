@@ -33,6 +33,10 @@ const BilingualText kTexts[TXT_COUNT] = {
     {"Not possible to restart Windows!\n\nYou need to reboot it manually.",
      "Windows kann nicht beendet werden!\n\nBitte beenden und starten Sie den Rechner manuell."},
     {"Restarting Windows, please wait", "Windows wird neu gestartet, bitte warten"},
+    {"Project name too long (at most %s characters)",
+     "Projektname zu lang (h\xF6" "chstens %s Zeichen)"},
+    {"A project name must not contain \\ / : * ? \" < > |",
+     "Ein Projektname darf \\ / : * ? \" < > | nicht enthalten"},
 };
 
 }  // namespace

@@ -31,6 +31,8 @@ enum TextId {
     TXT_RESTART_CAPTION,
     TXT_RESTART_REFUSED,
     TXT_RESTARTING,
+    TXT_PROJECT_TOO_LONG,    // "%s" = the longest project name allowed
+    TXT_PROJECT_BAD_CHARACTER,
     TXT_COUNT
 };
 

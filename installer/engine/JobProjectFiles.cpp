@@ -24,7 +24,7 @@ projectfiles::PlaceFile PlaceThrough(CToolInstallJob& job) {
 
 }  // namespace
 
-projectfiles::Context CToolInstallJob::FileContext(const std::string& folder) const {
+projectfiles::Context CToolInstallJob::FileContext(const std::string& folder) {
     projectfiles::Context c;
     c.sourceFolder = toolSourceFolder;
     c.targetFolder = folder;
@@ -38,6 +38,9 @@ projectfiles::Context CToolInstallJob::FileContext(const std::string& folder) co
     c.windowsFolder = WindowsFolder(VARNET_DIR_WINDOWS);
     c.systemFolder = WindowsFolder(VARNET_DIR_SYSTEM);
     c.tempFolder = WindowsFolder(VARNET_DIR_TEMP);
+    // Only counted for now; the path and the error code are what a log of
+    // the failed files would name.
+    c.failed = [this](const std::string&, unsigned long) { ++failedPlacements_; };
     return c;
 }
 
@@ -63,6 +66,7 @@ void CToolInstallJob::CopyProjectFiles() {
     // targetFolder stays the tool's own folder; each group's folder is
     // derived from it.
     const std::string toolFolder = setupKind == SetupUlvan ? targetFolder + "2.1" : targetFolder;
+    failedPlacements_ = 0;
     CopyGroupInto(toolFolder, "APP");
     const std::string tarvo = toolFolder.substr(0, 3) + "Tarvo";
     CopyGroupInto(tarvo, "Tarvo");
@@ -78,7 +82,8 @@ void CToolInstallJob::CopyProjectFiles() {
         const std::string folder = WindowsFolder(g.kind);
         if (!folder.empty()) CopyGroupInto(folder, g.group);
     }
-    EndJob(ResultSuccess);
+    // Every group has been tried; one file missing is no success.
+    EndJob(failedPlacements_ ? ResultCannotWriteTarget : ResultSuccess);
 }
 
 void CToolInstallJob::CopyFileGroup(const std::string& group) { CopyGroupInto(targetFolder, group); }

@@ -142,7 +142,7 @@ private:
 
     // The project-file context of the job's values, for a group or walk
     // that goes to `folder`.
-    projectfiles::Context FileContext(const std::string& folder) const;
+    projectfiles::Context FileContext(const std::string& folder);
     // Runs `walk` with the context for `folder` in force: every file it
     // places through InstallFile sees that folder.
     void WithFileContext(const std::string& folder, const std::function<void()>& walk);
@@ -151,4 +151,5 @@ private:
     JobHost* host_ = nullptr;
     std::vector<char> copyBuffer_;  // reused by every binary copy of the job
     const projectfiles::Context* fileContext_ = nullptr;  // while a walk runs
+    int failedPlacements_ = 0;  // files and folders that could not be placed
 };

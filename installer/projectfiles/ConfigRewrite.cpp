@@ -51,11 +51,73 @@ std::string ReplacePlaceholder(const std::string& line, const std::string& place
     }
 }
 
+namespace {
+
+// Where the text is written until it is complete. Beside the target, so that
+// the replacement is a rename on the same drive; when no file can be made
+// there (a folder path that leaves no room for the name), the target itself,
+// removed again on failure.
+class RewriteOutput {
+public:
+    explicit RewriteOutput(const std::string& targetPath)
+        : target_(targetPath), beside_(CreateBesideFile(targetPath)) {
+        file_ = CreateForWrite(beside_.empty() ? target_ : beside_);
+        if (!file_ && !beside_.empty()) {
+            const DWORD error = GetLastError();
+            DeleteFileA(beside_.c_str());
+            SetLastError(error);
+        }
+    }
+    ~RewriteOutput() {
+        if (file_) Discard();
+    }
+    RewriteOutput(const RewriteOutput&) = delete;
+    RewriteOutput& operator=(const RewriteOutput&) = delete;
+
+    explicit operator bool() const { return static_cast<bool>(file_); }
+    HANDLE get() const { return file_.get(); }
+
+    // Puts the written text in place of the target, which keeps its
+    // attributes; 0 (and no trace of the text) when that fails.
+    int Commit(DWORD targetAttributes) {
+        file_.reset();
+        if (beside_.empty()) return 1;
+        if (targetAttributes) SetFileAttributesA(beside_.c_str(), targetAttributes);
+        if (MoveFileExA(beside_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) return 1;
+        const DWORD error = GetLastError();
+        SetFileAttributesA(beside_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(beside_.c_str());
+        return FailWith(error);
+    }
+
+    // Takes away what was written, keeping the reason of the failure.
+    int Fail() {
+        Discard();
+        return 0;
+    }
+
+private:
+    void Discard() {
+        const DWORD error = GetLastError();
+        file_.reset();
+        DeleteFileA((beside_.empty() ? target_ : beside_).c_str());
+        SetLastError(error);
+    }
+
+    const std::string target_;
+    const std::string beside_;
+    win::File file_;
+};
+
+}  // namespace
+
 int RewriteConfigFile(const Context& context, const std::string& targetPath,
                       const std::string& sourcePath) {
     win::File source = OpenForRead(sourcePath);
     if (!source) return 0;
-    win::File target = CreateForWrite(targetPath);
+    DWORD attributes = 0;
+    if (!MayReplace(targetPath, &attributes)) return 0;
+    RewriteOutput target(targetPath);
     if (!target) return 0;
 
     // The order matters: a value may bring in a placeholder of a later row,
@@ -84,11 +146,12 @@ int RewriteConfigFile(const Context& context, const std::string& targetPath,
         out += line;
         out += "\r\n";
         if (out.size() >= kFlushSize) {
-            if (!WriteAll(target.get(), out.data(), out.size())) return 0;
+            if (!WriteAll(target.get(), out.data(), out.size())) return target.Fail();
             out.clear();
         }
     }
-    return WriteAll(target.get(), out.data(), out.size()) ? 1 : 0;
+    if (!WriteAll(target.get(), out.data(), out.size())) return target.Fail();
+    return target.Commit(attributes);
 }
 
 }  // namespace projectfiles

@@ -33,17 +33,52 @@ win::File CreateForWrite(const std::string& path) {
     if (!GetFileInformationByHandle(f.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
         f.reset();
+        SetLastError(ERROR_ACCESS_DENIED);
     } else if ((info.nFileSizeLow || info.nFileSizeHigh) && !SetEndOfFile(f.get())) {
         f.reset();
     }
     return f;
 }
 
+bool MayReplace(const std::string& path, DWORD* attributes) {
+    *attributes = 0;
+    // Opened as CreateForWrite would, so the same targets are refused.
+    win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!f) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(f.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        f.reset();
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    *attributes = info.dwFileAttributes;
+    return true;
+}
+
+std::string CreateBesideFile(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    char name[MAX_PATH];
+    if (!GetTempFileNameA(folder.c_str(), "kvt", 0, name)) return std::string();
+    return name;
+}
+
+int FailWith(DWORD error) {
+    SetLastError(error);
+    return 0;
+}
+
 bool WriteAll(HANDLE file, const char* data, size_t size) {
     while (size > 0) {
         DWORD part = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
         DWORD written = 0;
-        if (!::WriteFile(file, data, part, &written, NULL) || written != part) return false;
+        if (!::WriteFile(file, data, part, &written, NULL)) return false;
+        if (written != part) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         data += part;
         size -= part;
     }

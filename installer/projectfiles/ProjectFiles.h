@@ -22,6 +22,10 @@ enum class Naming {
     ProjectFiles   // a trailing "_" is dropped, and an existing file stays
 };
 
+// Told of each file or folder that could not be placed: its target path and
+// the Windows error code (0 when none is known). The walk goes on after it.
+typedef std::function<void(const std::string& targetPath, unsigned long error)> PlaceFailed;
+
 // What the operations read besides their arguments.
 struct Context {
     std::string sourceFolder;   // the tool's folder on the medium
@@ -38,6 +42,9 @@ struct Context {
     std::string windowsFolder;
     std::string systemFolder;
     std::string tempFolder;
+    // Hears of every file InstallFile could not place and every target
+    // folder a walk could not make; may be empty.
+    PlaceFailed failed;
 };
 
 // Places one file found by a tree walk: (name, destination folder, source
@@ -52,18 +59,21 @@ void CopyFileGroup(const Context& context, const std::string& group, const Place
 // The tree, then its "_d" or "_e" overlay, into the same target root.
 void CopyProjectTree(const Context& context, const std::string& targetRoot,
                      const std::string& sourceRoot, const PlaceFile& place);
-// Breadth-first walk of one tree; a missing source creates nothing.
+// Breadth-first walk of one tree; a missing source creates nothing. A
+// target folder that cannot be made is told to `failed`.
 void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
-                  const PlaceFile& place);
+                  const PlaceFile& place, const PlaceFailed& failed = PlaceFailed());
 
 // Places one file by the context's naming rule: configuration files are
 // rewritten, others copied as bytes through `buffer` (kept by the caller so
 // that one buffer serves many files). 1 when placed or left alone as
-// already present, 0 when source or target cannot be opened.
+// already present, 0 when the file could not be placed (then told to
+// context.failed).
 int InstallFile(const Context& context, std::vector<char>& buffer, const std::string& name,
                 const std::string& destFolder, const std::string& srcFolder);
 // Byte copy keeping the source's times; a "_~_" name prefix is dropped and
-// the copy's drive letters are moved instead. 1 = copied.
+// the copy's drive letters are moved instead. 1 = copied; 0 leaves no
+// partial copy and the Windows error code in GetLastError.
 int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
                    const std::string& sourcePath);
 // Writes `drive` in front of every occurrence of the template without its
@@ -73,7 +83,9 @@ int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
 int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive);
 
 // Writes the source line by line, placeholders replaced, CR LF line ends.
-// 1 when both files could be opened and every line was written.
+// The text goes to a file beside the target, which replaces the target once
+// complete. 1 when every line was written and the target replaced; 0 leaves
+// the target as it was and the Windows error code in GetLastError.
 int RewriteConfigFile(const Context& context, const std::string& targetPath,
                       const std::string& sourcePath);
 // Replaces every occurrence of `placeholder`, repeating while a replacement

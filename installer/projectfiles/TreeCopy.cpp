@@ -79,13 +79,13 @@ void CopyFileGroup(const Context& context, const std::string& group, const Place
 
 void CopyProjectTree(const Context& context, const std::string& targetRoot,
                      const std::string& sourceRoot, const PlaceFile& place) {
-    CopyTreeOnce(targetRoot, sourceRoot, place);
+    CopyTreeOnce(targetRoot, sourceRoot, place, context.failed);
     CopyTreeOnce(targetRoot, sourceRoot + (context.language == LanguageGerman ? "_d" : "_e"),
-                 place);
+                 place, context.failed);
 }
 
 void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
-                  const PlaceFile& place) {
+                  const PlaceFile& place, const PlaceFailed& failed) {
     if (!IsFolder(sourceRoot)) return;
 
     // Folders wait here in the order they were found: every file of a folder
@@ -100,7 +100,10 @@ void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
         while (!rel.empty() && rel[0] == '\\') rel.erase(0, 1);
         const std::string target = rel.empty() ? targetRoot : JoinPath(targetRoot, rel);
         // A target that cannot be made skips this folder and all below it.
-        if (fCreatePath(target.c_str()) != 0) continue;
+        if (fCreatePath(target.c_str()) != 0) {
+            if (failed) failed(target, GetLastError());
+            continue;
+        }
 
         for (FolderEntries entries(folder); entries.Next();) {
             if (entries.isFolder())
@@ -124,8 +127,11 @@ int InstallFile(const Context& context, std::vector<char>& buffer, const std::st
     }
     const std::string targetPath = JoinPath(destFolder, targetName);
     if (onlyIfAbsent && PathExists(targetPath)) return 1;
-    if (IsConfigName(targetName)) return RewriteConfigFile(context, targetPath, sourcePath);
-    return CopyBinaryFile(buffer, targetPath, sourcePath);
+    const int placed = IsConfigName(targetName)
+                           ? RewriteConfigFile(context, targetPath, sourcePath)
+                           : CopyBinaryFile(buffer, targetPath, sourcePath);
+    if (!placed && context.failed) context.failed(targetPath, GetLastError());
+    return placed;
 }
 
 int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
@@ -167,9 +173,10 @@ int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
     }
     if (!ok) {
         // A half-written copy would pass for a good one: take it away.
+        const DWORD error = GetLastError();
         dest.reset();
         DeleteFileA(target.c_str());
-        return 0;
+        return FailWith(error);
     }
 
     if (!moveDrive) {

@@ -102,6 +102,8 @@ RunSettings Settings(const std::string& project, Language language = LanguageEng
 }  // namespace
 
 TEST(InstallRunAlone, RefusedInputStopsBeforeAnythingIsStoredOrInstalled) {
+    // Beyond what a registry key name and the target folders can hold.
+    const std::string longProject(1000, 'P'), justOver(65, 'P');
     struct Case {
         const char* what;
         const char* project;  // null: the scratch project
@@ -117,6 +119,16 @@ TEST(InstallRunAlone, RefusedInputStopsBeforeAnythingIsStoredOrInstalled) {
          "error [Fehler] Bitte geben Sie Ihren Namen ein"},
         {"no project first", "", "", "", LanguageGerman, "error [Fehler] Kein Projekt spezifiziert!"},
         {"blanks are content", nullptr, " ", " ", LanguageEnglish, nullptr},
+        {"a project of 1,000 characters", longProject.c_str(), "Ann", "Works", LanguageEnglish,
+         "error [Error] Project name too long (at most 64 characters)"},
+        {"a project of 65 characters, German", justOver.c_str(), "Ann", "Works",
+         LanguageGerman, "error [Fehler] Projektname zu lang (h\xF6" "chstens 64 Zeichen)"},
+        {"a long project before an empty name", longProject.c_str(), "", "", LanguageEnglish,
+         "error [Error] Project name too long (at most 64 characters)"},
+        {"a colon in the project", "A:B", "Ann", "Works", LanguageEnglish,
+         "error [Error] A project name must not contain \\ / : * ? \" < > |"},
+        {"a backslash in the project, German", "A\\B", "Ann", "Works", LanguageGerman,
+         "error [Fehler] Ein Projektname darf \\ / : * ? \" < > | nicht enthalten"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -2,6 +2,7 @@
 // stays, and where the project file groups go.
 #include "JobTestSupport.h"
 
+#include "Varnet01.h"
 #include "WinHandles.h"
 
 #include <gtest/gtest.h>
@@ -279,4 +280,69 @@ TEST(JobProjectFiles, UnknownWindowsFoldersLeaveTheirGroupsOut) {
     EXPECT_TRUE(s.job.placed.empty());
     EXPECT_FALSE(FileExists(s.target.substr(0, 3) + "w.bin"));
     EXPECT_FALSE(FileExists("\\w.bin"));
+}
+
+// A file or folder of the group that cannot be placed ends the job with code
+// 1, after every other file has been placed; no partial file stays.
+TEST(JobProjectFiles, WhatCannotBePlacedEndsWithCode1AfterTheRest) {
+    const std::string longName = std::string(150, 'n') + ".bin";
+    struct Case {
+        const char* what;
+        const char* inTheWay;  // made in the tool's folder first: "dir:" a folder, "file:" a file
+        bool longTarget;       // the tool's folder 100 characters deeper
+        int code;
+        const char* missing;   // relative to the tool's folder
+    } cases[] = {
+        {"all placed", "", false, ResultSuccess, ""},
+        {"target path beyond MAX_PATH", "", true, ResultCannotWriteTarget, ""},
+        {"a folder where a configuration file goes", "dir:cfg.ini", false,
+         ResultCannotWriteTarget, "cfg.ini\\"},
+        {"a folder where a binary goes", "dir:bin.dat", false, ResultCannotWriteTarget, "bin.dat\\"},
+        {"a file where a folder goes", "file:sub", false, ResultCannotWriteTarget, "sub\\deep.bin"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scene s("Alpha");
+        const std::string app = s.source + "\\APPFiles";
+        Put(app + "\\cfg.ini", "project=%%PROJEKT%%\n");
+        Put(app + "\\bin.dat", "bytes");
+        Put(app + "\\" + longName, "long");
+        Put(app + "\\sub\\deep.bin", "deep");
+        Put(app + "\\keep.bin", "kept");
+        Put(app + "\\keep.ini", "k=%%PROJEKT%%\n");
+        s.job.placeFiles = true;
+        ASSERT_TRUE(s.job.Prepare());
+        if (c.longTarget) s.job.targetFolder = s.target + "\\" + std::string(100, 't');
+        // The short name stays within MAX_PATH wherever the folder is.
+        const std::string tool = s.job.targetFolder;
+        ASSERT_EQ(0, fCreatePath(tool.c_str()));
+        const std::string way = c.inTheWay;
+        if (way.compare(0, 4, "dir:") == 0) {
+            ASSERT_EQ(0, fCreatePath((tool + "\\" + way.substr(4)).c_str()));
+        } else if (way.compare(0, 5, "file:") == 0) {
+            Put(tool + "\\" + way.substr(5), "in the way");
+        }
+
+        s.job.phase = s.job.lastStartedPhase = PhaseProjectFiles;
+        s.job.RunPhase();
+        EXPECT_EQ(std::vector<int>{c.code}, s.host.closes);
+
+        EXPECT_EQ("kept", ReadFile(tool + "\\keep.bin"));
+        EXPECT_EQ("k=" + s.job.projectName + "\r\n", ReadFile(tool + "\\keep.ini"));
+        const std::string missing = c.missing;
+        if (!missing.empty() && missing.back() != '\\') {
+            EXPECT_FALSE(FileExists(tool + "\\" + missing));
+        } else if (!missing.empty()) {
+            EXPECT_TRUE(DirExists(tool + "\\" + missing.substr(0, missing.size() - 1)));
+        }
+        if (c.code == ResultSuccess) {
+            EXPECT_EQ("bytes", ReadFile(tool + "\\bin.dat"));
+            EXPECT_EQ("deep", ReadFile(tool + "\\sub\\deep.bin"));
+            EXPECT_EQ("long", ReadFile(tool + "\\" + longName));
+        }
+        // Nothing written beside a target is left over.
+        WIN32_FIND_DATAA found;
+        win::FindHandle find(FindFirstFileA((tool + "\\kvt*.tmp").c_str(), &found));
+        EXPECT_FALSE(find) << found.cFileName;
+    }
 }
