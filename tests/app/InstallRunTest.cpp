@@ -119,7 +119,9 @@ private:
 // Answers a message box: its text, then the button.
 std::string Answer(HWND box, int button = IDOK) {
     const std::string text = box ? MessageBoxText(box) : std::string("(no box)");
-    if (box) PressCommand(box, button);
+    // Gone before the caller looks for the next box, which would otherwise
+    // find this one on its way out, with its texts already empty.
+    if (box && PressCommand(box, button)) apptest::WaitFor([&] { return !IsWindow(box); }, kPatience);
     return text;
 }
 
@@ -297,10 +299,11 @@ TEST(InstallRun, ASecondInstallSkipsWhatTheFirstProcessed) {
 }
 
 TEST(InstallRun, TheProgressWindowWhileASetupRuns) {
-    // The setup stays a while; Escape, Enter and repaints meanwhile change
-    // nothing, and the job goes on to its end.
+    // The setup stays a while; Enter and repaints meanwhile change nothing,
+    // Escape only asks whether to stop waiting, and after No the job goes
+    // on to its end.
     Tool slow{"Tool A", kvttest::UniqueName("A")};
-    slow.fakeSetup = "ExitMs=3000\r\n";
+    slow.fakeSetup = "ExitMs=8000\r\n";
     Scene scene({slow}, kvttest::UniqueName("Window"));
     ASSERT_TRUE(scene.Dialog() != NULL);
     scene.Fill("Ann", "Works");
@@ -340,10 +343,20 @@ TEST(InstallRun, TheProgressWindowWhileASetupRuns) {
     EXPECT_EQ(25, got.bottom - got.top);
     DestroyWindow(units);
 
-    for (int key : {IDCANCEL, IDOK}) {
-        apptest::Send(progress, WM_COMMAND, key);
-        EXPECT_TRUE(IsWindow(progress)) << key;
-    }
+    apptest::Send(progress, WM_COMMAND, IDOK);
+    EXPECT_TRUE(IsWindow(progress));
+    // Posted: the question is modal inside the window's handler.
+    PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+    HWND question = NULL;
+    ASSERT_TRUE(apptest::WaitFor([&] {
+        for (HWND w : apptest::TopWindows(scene.app().pid()))
+            if (GetWindow(w, GW_OWNER) == progress) question = w;
+        return question != NULL;
+    }, kPatience));
+    EXPECT_EQ("Kitbay", Text(question));
+    EXPECT_EQ("Stop waiting for Tool A Setup? The setup program keeps running.", MessageBoxText(question));
+    ASSERT_TRUE(PressCommand(question, IDNO));
+    EXPECT_TRUE(IsWindow(progress));
     for (int i = 0; i < 5; ++i) RedrawWindow(progress, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     EXPECT_TRUE(IsWindow(progress));
 
