@@ -94,21 +94,22 @@ TEST(ProgressWindow, PaintsOneLineEvery20PixelsWhileTheSetupRuns) {
 }
 
 // A dialog (a message box) owned by `owner`.
+struct OwnedSearch {
+    HWND owner, found;
+};
+
+BOOL CALLBACK VisitOwned(HWND w, LPARAM data) {
+    OwnedSearch* s = reinterpret_cast<OwnedSearch*>(data);
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(w)) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
 HWND OwnedBox(HWND owner) {
-    struct Search {
-        HWND owner, found;
-    } search = {owner, NULL};
-    EnumWindows(
-        [](HWND w, LPARAM data) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(data);
-            char cls[16] = "";
-            GetClassNameA(w, cls, sizeof cls);
-            if (GetWindow(w, GW_OWNER) != s->owner || lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(w))
-                return TRUE;
-            s->found = w;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    OwnedSearch search = {owner, NULL};
+    EnumWindows(VisitOwned, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
