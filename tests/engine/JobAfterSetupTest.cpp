@@ -100,26 +100,31 @@ TEST(JobAfterSetup, UserFileUnderAStagedNameOutlivesTheStagedCopy) {
         const char* name;        // relative to the target and the tool's folder
         const char* medium;      // the medium's file of that name
         const char* setup;       // what the setup writes over the staged copy; null: nothing
-        bool setupDeletes;       // the setup deletes the staged copy
+        enum { Leaves, Deletes, Holds } act;  // what else the setup does to the staged copy
         const char* after;       // the file's content afterwards
         const char* parkedAfter; // the "_~" file's content afterwards; null: none
     } cases[] = {
-        {"readme", "D11", 1, "readme.txt", "medium readme", nullptr, false, "mine", nullptr},
+        {"readme", "D11", 1, "readme.txt", "medium readme", nullptr, Case::Leaves, "mine", nullptr},
         {"configuration file, rewritten while staged", "D11", 1, "setup.ini",
-         "User=%%NAME%%\n", nullptr, false, "mine", nullptr},
+         "User=%%NAME%%\n", nullptr, Case::Leaves, "mine", nullptr},
         {"setup writes its own version", "D11", 1, "readme.txt", "medium readme",
-         "setup's readme", false, "setup's readme", nullptr},
+         "setup's readme", Case::Leaves, "setup's readme", nullptr},
         {"setup writes its own of the same size", "D11", 1, "readme.txt", "medium readme",
-         "MEDIUM README", false, "MEDIUM README", nullptr},
-        {"setup deletes the staged copy", "D11", 1, "readme.txt", "medium readme", nullptr, true,
+         "MEDIUM README", Case::Leaves, "MEDIUM README", nullptr},
+        {"setup deletes the staged copy", "D11", 1, "readme.txt", "medium readme", nullptr,
+         Case::Deletes, "mine", nullptr},
+        // A copy that can be neither read nor deleted is no proof of a new
+        // version: the user's file stays parked.
+        {"staged copy held open", "D11", 1, "readme.txt", "medium readme", nullptr, Case::Holds,
+         "medium readme\r\n", "mine"},
+        {"Ulvan subfolder", "Ulvan", 1, "W2KSUP\\ntdrv.dll", "medium dll", nullptr, Case::Leaves,
          "mine", nullptr},
-        {"Ulvan subfolder", "Ulvan", 1, "W2KSUP\\ntdrv.dll", "medium dll", nullptr, false, "mine",
-         nullptr},
         // Staged copies stay by design (a text file staged as a rewritten
         // configuration file); the user's file stays beside them.
-        {"CopyFiles 2", "D11", 2, "readme.txt", "medium readme", nullptr, false,
+        {"CopyFiles 2", "D11", 2, "readme.txt", "medium readme", nullptr, Case::Leaves,
          "medium readme\r\n", "mine"},
-        {"CopyFiles 0", "D11", 0, "readme.txt", "medium readme", nullptr, false, "mine", nullptr},
+        {"CopyFiles 0", "D11", 0, "readme.txt", "medium readme", nullptr, Case::Leaves, "mine",
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -144,12 +149,18 @@ TEST(JobAfterSetup, UserFileUnderAStagedNameOutlivesTheStagedCopy) {
         }
         Put(s.target + "\\Main.exe", "main");
         if (c.setup) Put(path, c.setup);
-        if (c.setupDeletes) {
+        if (c.act == Case::Deletes) {
             ASSERT_TRUE(DeleteFileA(path.c_str()));
+        }
+        win::File hold;
+        if (c.act == Case::Holds) {
+            hold = win::File(CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
+            ASSERT_TRUE(hold);
         }
 
         s.job.phase = s.job.lastStartedPhase = PhaseAfterSetup;
         s.job.RunPhase();
+        hold.reset();
         EXPECT_EQ(PhaseProjectFiles, s.job.phase);
         EXPECT_EQ(c.after, ReadFile(path));
         EXPECT_EQ(c.parkedAfter != nullptr, FileExists(parked));
@@ -160,8 +171,8 @@ TEST(JobAfterSetup, UserFileUnderAStagedNameOutlivesTheStagedCopy) {
         // The other staged files and the list go, or stay, as before.
         EXPECT_EQ(c.copyFiles == 2, FileExists(s.target + "\\" + UpperAscii(s.tool.setup)));
         EXPECT_EQ(c.copyFiles == 2, FileExists(s.StagingList()));
-        // Only a staged copy the setup removed itself gets a notice.
-        EXPECT_EQ(c.setupDeletes ? 1u : 0u, s.host.messages.size());
+        // Only a staged copy that is gone or cannot be deleted gets a notice.
+        EXPECT_EQ(c.act == Case::Leaves ? 0u : 1u, s.host.messages.size());
     }
 }
 
