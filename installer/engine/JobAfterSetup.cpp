@@ -53,7 +53,7 @@ bool CToolInstallJob::RemoveStagedFiles() {
         if (!list) return false;
         LineReader reader(list.get());
         std::string line;
-        while (reader.Next(line)) DeleteFileWithNotice(line);
+        while (reader.Next(line)) RemoveStagedFile(line);
     }
     DeleteFileWithNotice(stagingListPath);
     if (setupKind == SetupUlvan) {

@@ -1,5 +1,15 @@
 // Phase 1: the setup files are staged into the target folder, and every
 // staged file is written to the staging list so that phase 4 can remove it.
+//
+// A file already in the target folder under a staged name belongs to the
+// user (or to an earlier installation): before anything is staged it is
+// parked beside itself as "_~" + name, as the main file is. Phase 4 puts it
+// back when it removes the staged copy, unless the setup wrote a version of
+// its own there; that one stays and the parked file goes, as with the main
+// file. Where staged copies stay by design (CopyFiles other than 1), the
+// parked files stay too: their content is kept, under the "_~" name. A job
+// that ends before phase 4 leaves them parked; the prefix keeps them
+// recognisable, and a later job refuses to park over one.
 #include "FileIo.h"
 #include "FolderEntries.h"
 #include "ToolInstallJob.h"
@@ -7,10 +17,54 @@
 #include "Varnet01.h"
 #include "WinHandles.h"
 
+#include <cstdint>
+#include <cstdio>
+
 using projectfiles::CreateForWrite;
+using projectfiles::OpenForRead;
 using projectfiles::WriteAll;
 
+struct CToolInstallJob::StagedCopy {
+    std::string name;    // as InstallFile is given it
+    std::string dest;    // folder it goes to
+    std::string src;     // folder it comes from
+    std::string listed;  // the staging list's line: the path of the copy
+};
+
 namespace {
+
+// Size and FNV-1a hash of a file's content; empty when it cannot be read.
+// Tells whether the setup wrote over a staged copy: a write time alone
+// misses a rewrite within the two seconds of a FAT time stamp.
+std::string ContentPrint(const std::string& path) {
+    win::File file = OpenForRead(path);
+    if (!file) return "";
+    std::uint64_t hash = 14695981039346656037ull;
+    unsigned long long size = 0;
+    std::vector<unsigned char> buffer(64 * 1024);
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, NULL) &&
+           got > 0) {
+        for (DWORD i = 0; i < got; ++i) hash = (hash ^ buffer[i]) * 1099511628211ull;
+        size += got;
+    }
+    char print[64];
+    std::snprintf(print, sizeof print, "%llu:%016llx", size,
+                  static_cast<unsigned long long>(hash));
+    return print;
+}
+
+bool IsFile(const std::string& path) { return PathExists(path) && !IsFolder(path); }
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
 
 void WriteListLine(HANDLE list, const std::string& path) {
     const std::string line = path + "\r\n";
@@ -57,37 +111,111 @@ void CToolInstallJob::CopySetupFiles() {
         }
     }
 
+    const std::vector<StagedCopy> copies = StagingPlan();
+    if (!ParkShadowedFiles(copies)) {
+        EndJob(ResultAlreadyInstalled);
+        return;
+    }
+
     // Configuration files among the setup files are rewritten for the
     // tool's target folder.
-    WithFileContext(targetFolder, [&] { StageFiles(list.get()); });
+    WithFileContext(targetFolder, [&] { StageFiles(list.get(), copies); });
 
     // Closed before the next steps run: phase 4 reads it back.
     list.reset();
     AdvancePhase();
 }
 
-void CToolInstallJob::StageFiles(HANDLE list) {
+std::vector<CToolInstallJob::StagedCopy> CToolInstallJob::StagingPlan() const {
+    std::vector<StagedCopy> copies;
     for (FolderEntries entries(setupSourceFolder); entries.Next();) {
         if (entries.isFolder()) continue;
         std::string name = UpperAscii(entries.name());
         if (name == "_ISDEL.EXE") continue;
-        InstallFile(name, targetFolder, setupSourceFolder);
-        // InstallFile stored "SETUP.EX_" as "SETUP.EXE"; the list names
+        // InstallFile stores "SETUP.EX_" as "SETUP.EXE"; the list names
         // what is on disk.
-        if (EndsWith(name, "SETUP.EX_")) name.back() = 'E';
-        WriteListLine(list, JoinPath(targetFolder, name));
+        std::string onDisk = name;
+        if (EndsWith(onDisk, "SETUP.EX_")) onDisk.back() = 'E';
+        copies.push_back({name, targetFolder, setupSourceFolder, JoinPath(targetFolder, onDisk)});
     }
 
     if (setupKind == SetupUlvan) {
         for (const char* sub : {"W2KSUP", "Manuals"}) {
             const std::string dest = JoinPath(targetFolder, sub);
             const std::string src = JoinPath(setupSourceFolder, sub);
-            CreateDirectoryA(dest.c_str(), NULL);
             for (FolderEntries entries(src); entries.Next();) {
                 if (entries.isFolder()) continue;
-                InstallFile(UpperAscii(entries.name()), dest, src);
-                WriteListLine(list, JoinPath(dest, entries.name()));
+                copies.push_back(
+                    {UpperAscii(entries.name()), dest, src, JoinPath(dest, entries.name())});
             }
         }
     }
+    return copies;
+}
+
+bool CToolInstallJob::ParkShadowedFiles(const std::vector<StagedCopy>& copies) {
+    parkedFiles.clear();
+    for (const StagedCopy& copy : copies) {
+        if (!IsFile(copy.listed)) continue;
+        bool already = false;  // two sources staged to one name
+        for (const ParkedFile& p : parkedFiles) already = already || EqualsNoCase(p.path, copy.listed);
+        if (already) continue;
+        ParkedFile parked;
+        parked.path = copy.listed;
+        parked.parkedPath = JoinPath(FolderOf(copy.listed), "_~" + FileName(copy.listed));
+        // Never over an existing "_~" file: it may be one parked by a job
+        // that did not come to its end.
+        if (!MoveFileA(parked.path.c_str(), parked.parkedPath.c_str())) {
+            UnparkAll();
+            return false;
+        }
+        parkedFiles.push_back(parked);
+    }
+    return true;
+}
+
+void CToolInstallJob::UnparkAll() {
+    // Nothing has been staged yet: every name is free again.
+    for (auto p = parkedFiles.rbegin(); p != parkedFiles.rend(); ++p)
+        MoveFileA(p->parkedPath.c_str(), p->path.c_str());
+    parkedFiles.clear();
+    if (!savedMainFile.empty() &&
+        MoveFileA(savedMainFile.c_str(), JoinPath(targetFolder, tool.file).c_str()))
+        savedMainFile.clear();
+}
+
+void CToolInstallJob::StageFiles(HANDLE list, const std::vector<StagedCopy>& copies) {
+    if (setupKind == SetupUlvan) {
+        for (const char* sub : {"W2KSUP", "Manuals"})
+            CreateDirectoryA(JoinPath(targetFolder, sub).c_str(), NULL);
+    }
+    for (const StagedCopy& copy : copies) {
+        InstallFile(copy.name, copy.dest, copy.src);
+        WriteListLine(list, copy.listed);
+    }
+    // Taken once all is staged: of two sources for one name the last wins.
+    for (ParkedFile& p : parkedFiles) p.stagedPrint = ContentPrint(p.path);
+}
+
+void CToolInstallJob::RemoveStagedFile(const std::string& path) {
+    ParkedFile* parked = nullptr;
+    for (ParkedFile& p : parkedFiles)
+        if (EqualsNoCase(p.path, path)) parked = &p;
+    if (!parked) {
+        DeleteFileWithNotice(path);
+        return;
+    }
+    if (parked->settled) return;  // a second line for the same copy
+    parked->settled = true;
+    // A copy that cannot be read is no proof of a new version: the parked
+    // file is only given up for one the setup demonstrably wrote.
+    const std::string now = IsFile(path) ? ContentPrint(path) : "";
+    if (!now.empty() && now != parked->stagedPrint) {
+        // The setup put its own version there: it stays.
+        DeleteFileWithNotice(parked->parkedPath);
+        return;
+    }
+    DeleteFileWithNotice(path);
+    // Should the name still be taken, the file stays parked under "_~".
+    MoveFileA(parked->parkedPath.c_str(), path.c_str());
 }

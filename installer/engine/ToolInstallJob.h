@@ -42,6 +42,15 @@ public:
     int projectFilesOnly = 0;
     int setupComplete = 0;
     std::string savedMainFile;     // parked earlier main file, or empty
+    // Files of the target folder that a staged copy stands in for while the
+    // setup runs, each parked beside itself under "_~" (JobStaging.cpp).
+    struct ParkedFile {
+        std::string path;        // where it was and the staged copy now is
+        std::string parkedPath;
+        std::string stagedPrint; // the staged copy's size and content hash
+        bool settled = false;    // put back, or given up for the setup's own
+    };
+    std::vector<ParkedFile> parkedFiles;
     std::string stagingListPath;
     int phase = 0;                 // set by the preparation
     int delayCountdown = 0;
@@ -132,7 +141,12 @@ private:
     bool PrepareSteps();       // Prepare without its guard
     void StopWaiting();        // phase 3 ends with the setup still there
     void CopySetupFiles();     // phase 1
-    void StageFiles(void* list);  // copies the setup files, noting each in the list file
+    struct StagedCopy;
+    std::vector<StagedCopy> StagingPlan() const;
+    bool ParkShadowedFiles(const std::vector<StagedCopy>& copies);
+    void UnparkAll();          // undoes the parking after a failed one
+    void StageFiles(void* list, const std::vector<StagedCopy>& copies);
+    void RemoveStagedFile(const std::string& path);  // phase 4, per list line
     void StartSetup();         // phase 2
     void AfterSetup();         // phase 4
     void CopyProjectFiles();   // phase 5

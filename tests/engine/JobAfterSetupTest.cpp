@@ -91,6 +91,110 @@ TEST(JobAfterSetup, ParkedMainFileDeletedOrMovedBack) {
     }
 }
 
+// A file of the user's in the target folder under the name of a setup file:
+// phase 1 and phase 4 run alone, and between them the test plays the setup.
+TEST(JobAfterSetup, UserFileUnderAStagedNameOutlivesTheStagedCopy) {
+    struct Case {
+        const char* what;
+        const char* dir;
+        int copyFiles;
+        const char* name;        // relative to the target and the tool's folder
+        const char* medium;      // the medium's file of that name
+        const char* setup;       // what the setup writes over the staged copy; null: nothing
+        enum { Leaves, Deletes, Holds } act;  // what else the setup does to the staged copy
+        const char* after;       // the file's content afterwards
+        const char* parkedAfter; // the "_~" file's content afterwards; null: none
+    } cases[] = {
+        {"readme", "D11", 1, "readme.txt", "medium readme", nullptr, Case::Leaves, "mine", nullptr},
+        {"configuration file, rewritten while staged", "D11", 1, "setup.ini",
+         "User=%%NAME%%\n", nullptr, Case::Leaves, "mine", nullptr},
+        {"setup writes its own version", "D11", 1, "readme.txt", "medium readme",
+         "setup's readme", Case::Leaves, "setup's readme", nullptr},
+        {"setup writes its own of the same size", "D11", 1, "readme.txt", "medium readme",
+         "MEDIUM README", Case::Leaves, "MEDIUM README", nullptr},
+        {"setup deletes the staged copy", "D11", 1, "readme.txt", "medium readme", nullptr,
+         Case::Deletes, "mine", nullptr},
+        // A copy that can be neither read nor deleted is no proof of a new
+        // version: the user's file stays parked.
+        {"staged copy held open", "D11", 1, "readme.txt", "medium readme", nullptr, Case::Holds,
+         "medium readme\r\n", "mine"},
+        {"Ulvan subfolder", "Ulvan", 1, "W2KSUP\\ntdrv.dll", "medium dll", nullptr, Case::Leaves,
+         "mine", nullptr},
+        // Staged copies stay by design (a text file staged as a rewritten
+        // configuration file); the user's file stays beside them.
+        {"CopyFiles 2", "D11", 2, "readme.txt", "medium readme", nullptr, Case::Leaves,
+         "medium readme\r\n", "mine"},
+        {"CopyFiles 0", "D11", 0, "readme.txt", "medium readme", nullptr, Case::Leaves, "mine",
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scene s(c.dir);  // a tool other than Ulvan has the main file Main.exe
+        s.tool.copyFiles = c.copyFiles;
+        Put(s.source + "\\" + s.tool.setup, "exe");
+        Put(s.source + "\\" + c.name, c.medium);
+        const std::string path = s.target + "\\" + c.name;
+        const size_t slash = path.find_last_of('\\');
+        const std::string parked = path.substr(0, slash + 1) + "_~" + UpperAscii(path.substr(slash + 1));
+        Put(path, "mine");
+        Put(s.target + "\\other.txt", "other");
+
+        ASSERT_TRUE(s.job.Prepare());
+        s.host.drive = false;
+        s.job.lastStartedPhase = PhaseCopySetup;
+        s.job.RunPhase();
+        ASSERT_EQ(PhaseStartSetup, s.job.phase);
+        if (c.copyFiles != 0) {
+            EXPECT_NE("mine", ReadFile(path));  // the staged copy stands in
+            EXPECT_EQ("mine", ReadFile(parked));
+        }
+        Put(s.target + "\\Main.exe", "main");
+        if (c.setup) Put(path, c.setup);
+        if (c.act == Case::Deletes) {
+            ASSERT_TRUE(DeleteFileA(path.c_str()));
+        }
+        win::File hold;
+        if (c.act == Case::Holds) {
+            hold = win::File(CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL));
+            ASSERT_TRUE(hold);
+        }
+
+        s.job.phase = s.job.lastStartedPhase = PhaseAfterSetup;
+        s.job.RunPhase();
+        hold.reset();
+        EXPECT_EQ(PhaseProjectFiles, s.job.phase);
+        EXPECT_EQ(c.after, ReadFile(path));
+        EXPECT_EQ(c.parkedAfter != nullptr, FileExists(parked));
+        if (c.parkedAfter) {
+            EXPECT_EQ(c.parkedAfter, ReadFile(parked));
+        }
+        EXPECT_EQ("other", ReadFile(s.target + "\\other.txt"));
+        // The other staged files and the list go, or stay, as before.
+        EXPECT_EQ(c.copyFiles == 2, FileExists(s.target + "\\" + UpperAscii(s.tool.setup)));
+        EXPECT_EQ(c.copyFiles == 2, FileExists(s.StagingList()));
+        // Only a staged copy that is gone or cannot be deleted gets a notice.
+        EXPECT_EQ(c.act == Case::Leaves ? 0u : 1u, s.host.messages.size());
+    }
+}
+
+// The same with the stand-in setup really run from the staged copy.
+TEST(JobAfterSetup, UserFileSurvivesARealSetup) {
+    Scene s("D11");
+    s.AddSetup();
+    s.SetupOption("MainFile", "Main.exe");
+    Put(s.source + "\\readme.txt", "medium readme");
+    Put(s.target + "\\readme.txt", "mine");
+    ASSERT_TRUE(s.Start());
+    ASSERT_TRUE(s.FinishAfterSetupRan());
+    EXPECT_EQ(std::vector<int>{ResultSuccess}, s.host.closes);
+    ASSERT_EQ(1u, s.Runs().size());
+    EXPECT_TRUE(EqualsNoCase(s.target, s.Runs()[0].workingFolder));
+    EXPECT_EQ("mine", ReadFile(s.target + "\\readme.txt"));
+    EXPECT_FALSE(FileExists(s.target + "\\_~README.TXT"));
+    EXPECT_FALSE(FileExists(s.target + "\\" + UpperAscii(s.tool.setup)));
+    EXPECT_TRUE(s.host.messages.empty());
+}
+
 TEST(JobAfterSetup, UlvanFoldersGoWhenEmptyAndItsFilesGoToTargetWith21) {
     struct Case {
         const char* what;

@@ -148,3 +148,27 @@ TEST(JobStaging, UlvanAlsoStagesItsTwoSubfolders) {
               Sorted({lines[1], lines[2]}));
     EXPECT_EQ(s.target + "\\Manuals\\Guide.pdf", lines[3]);
 }
+
+// A "_~" file already there may hold what an unfinished job parked: nothing
+// is parked over it, nothing is staged, and every file keeps its name.
+TEST(JobStaging, NoParkingOverAnEarlierParkedFile) {
+    Scene s("Alpha");
+    s.tool.file = "Tool.exe";
+    Put(s.source + "\\" + s.tool.setup, "exe");
+    Put(s.source + "\\data1.cab", "cab");
+    Put(s.source + "\\readme.txt", "medium readme");
+    Put(s.target + "\\Tool.exe", "earlier");
+    Put(s.target + "\\DATA1.CAB", "my cab");
+    Put(s.target + "\\readme.txt", "mine");
+    Put(s.target + "\\_~README.TXT", "parked before");
+    RunStaging(s);
+
+    EXPECT_EQ(std::vector<int>{ResultAlreadyInstalled}, s.host.closes);
+    EXPECT_EQ((std::vector<std::string>{"DATA1.CAB", "Tool.exe", "_~README.TXT", "readme.txt"}),
+              Entries(s.target));
+    EXPECT_EQ("earlier", ReadFile(s.target + "\\Tool.exe"));
+    EXPECT_EQ("my cab", ReadFile(s.target + "\\DATA1.CAB"));
+    EXPECT_EQ("mine", ReadFile(s.target + "\\readme.txt"));
+    EXPECT_EQ("parked before", ReadFile(s.target + "\\_~README.TXT"));
+    EXPECT_EQ("", s.job.savedMainFile);
+}
