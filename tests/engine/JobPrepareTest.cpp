@@ -76,14 +76,7 @@ TEST(JobPrepare, BusySetupEndsAJobThatWouldRunOne) {
             ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
         } else {
             // Another program's window: the installer's own never count.
-            const std::string other = s.root / "other";
-            kvttest::MakeDirs(other);
-            const std::string name = kvttest::UniqueName("Other") + ".exe";
-            s.AddSetup(other, name);
-            s.SetupOption("Window", s.tool.title + " - Wizard", other);
-            s.SetupOption("WindowMs", "60000", other);
-            s.SetupOption("ExitMs", "60000", other);
-            ASSERT_TRUE(s.other.Start(other + "\\" + name, name, other));
+            ASSERT_TRUE(s.StartForeignWindow(s.tool.title + " - Wizard"));
             ASSERT_TRUE(kvttest::WaitFor([&] { return GetTaskHandle(s.tool.title.c_str()) != NULL; },
                                          kSetupStartMs));
         }

@@ -127,6 +127,18 @@ void Scene::SetupOption(const std::string& key, const std::string& value,
     kvttest::SetFakeSetupOption(folder.empty() ? source : folder, "FakeSetup", key, value);
 }
 
+bool Scene::StartForeignWindow(const std::string& caption) {
+    const std::string folder = root / "other";
+    kvttest::MakeDirs(folder);
+    const std::string name = kvttest::UniqueName("Other") + ".exe";
+    AddSetup(folder, name);
+    SetupOption("Window", caption, folder);
+    SetupOption("WindowMs", "60000", folder);
+    SetupOption("ExitMs", "60000", folder);
+    SetupOption("Record", "", folder);
+    return other.Start(folder + "\\" + name, name, folder);
+}
+
 bool Scene::Start() {
     if (!job.Prepare()) return false;
     host.Paint();

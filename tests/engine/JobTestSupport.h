@@ -111,6 +111,10 @@ public:
     // The stand-in setup as `name` (default: the tool's Setup) in `folder`
     // (default: the tool's folder on the medium), recording its runs.
     void AddSetup(const std::string& folder = "", const std::string& name = "");
+    // Starts, as `other`, a program of a name of its own (not the tool's
+    // Setup) that shows a top-level window captioned `caption` for a minute
+    // and records no run. False when it could not be started.
+    bool StartForeignWindow(const std::string& caption);
     // A FakeSetup.ini key for every copy in `folder` (default: the tool's folder).
     void SetupOption(const std::string& key, const std::string& value,
                      const std::string& folder = "");

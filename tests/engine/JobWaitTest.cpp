@@ -73,14 +73,7 @@ TEST(JobWait, EscapeAsksAndOnlyYesStopsTheWait) {
             // name shows a window whose caption begins with the Title.
             s.AddSetup();
             s.SetupOption("MainFile", "Alpha.exe");
-            const std::string other = s.root / "other";
-            const std::string name = kvttest::UniqueName("Explorer") + ".exe";
-            s.AddSetup(other, name);
-            s.SetupOption("Window", s.tool.title + " - Folder", other);
-            s.SetupOption("WindowMs", "60000", other);
-            s.SetupOption("ExitMs", "60000", other);
-            s.SetupOption("Record", "", other);
-            ASSERT_TRUE(s.other.Start(other + "\\" + name, name, other));
+            ASSERT_TRUE(s.StartForeignWindow(s.tool.title + " - Folder"));
             ASSERT_TRUE(s.Start());
             ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
             ASSERT_TRUE(kvttest::WaitFor([&] { return s.job.IsSetupRunning(); }, kSetupStartMs));
