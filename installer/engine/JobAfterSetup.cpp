@@ -1,6 +1,7 @@
 // Phase 4: registry files, the outcome of the setup and the removal of the
 // staged files. (Phase 5 is in JobProjectFiles.cpp.)
 #include "FileIo.h"
+#include "ProjectFiles.h"
 #include "ToolInstallJob.h"
 
 #include "Varnet01.h"
@@ -32,16 +33,46 @@ void CToolInstallJob::RunRegistryEditor(const std::string& regFile) {
     PROCESS_INFORMATION info;
     // Neither a missing editor nor its exit status stops the job.
     if (!CreateProcessA(editor.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                        &info))
+                        &info)) {
+        if (log)
+            log->Line("Registry editor could not be started for " + regFile + ": " +
+                      WindowsErrorText(GetLastError()));
         return;
+    }
     win::Handle process(info.hProcess), thread(info.hThread);
     WaitForSingleObject(process.get(), INFINITE);
+    if (log) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.get(), &exitCode);
+        log->Line("Registry file " + regFile + " applied by the registry editor, exit code " +
+                  std::to_string(exitCode));
+    }
+}
+
+void CToolInstallJob::ApplyRegFile(const std::string& regFile) {
+    if (!log) {
+        ImportRegFile(regFile);
+        return;
+    }
+    projectfiles::RegImportTally tally;
+    if (!projectfiles::ImportRegFile(regFile, &tally)) {
+        log->Line("Registry file " + regFile + " could not be read: " +
+                  WindowsErrorText(GetLastError()));
+        return;
+    }
+    std::string text = "Registry file " + regFile + ": " + Counted(tally.applied, "line") +
+                       " applied, " + std::to_string(tally.skipped) + " skipped";
+    for (size_t i = 0; i < tally.skippedLines.size(); ++i)
+        text += (i == 0 ? (tally.skipped == 1 ? " (line " : " (lines ") : ", ") +
+                std::to_string(tally.skippedLines[i]);
+    if (!tally.skippedLines.empty()) text += ")";
+    log->Line(text);
 }
 
 void CToolInstallJob::ApplyRegistryFiles(const std::string& folder) {
     const std::string base = JoinPath(folder, tool.dir);
-    if (PathExists(base + ".REG")) ImportRegFile(base + ".REG");
-    if (PathExists(base + "_V.REG")) ImportRegFile(base + "_V.REG");
+    if (PathExists(base + ".REG")) ApplyRegFile(base + ".REG");
+    if (PathExists(base + "_V.REG")) ApplyRegFile(base + "_V.REG");
     // NT.REG files may hold what the job's own parser does not read.
     if (family == FamilyNT && PathExists(base + "NT.REG"))
         RunRegistryEditor(base + "NT.REG");

@@ -38,6 +38,7 @@ bool CToolInstallJob::DeleteFileWithNotice(const std::string& path) {
     // missing one; the job goes on either way.
     if (PathExists(path) && DeleteFileA(path.c_str())) return true;
     const std::string text = Format(kDeletionNotice.in(language), path);
+    if (log) log->Line("Notice: " + text);
     if (host_) host_->ShowMessage(text.c_str(), "Info", MB_ICONERROR);
     return false;
 }

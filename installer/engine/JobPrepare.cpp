@@ -13,6 +13,12 @@ const struct {
     {"Lapvue", SetupLapvue},   {"Components", SetupComponents},
 };
 
+const char* KindName(SetupKind kind) {
+    for (const auto& k : kKinds)
+        if (k.kind == kind) return k.keyword;
+    return "standard";
+}
+
 }  // namespace
 
 bool CToolInstallJob::Prepare() {
@@ -51,6 +57,11 @@ bool CToolInstallJob::PrepareSteps() {
         }
     }
 
+    if (log) {
+        const bool runsSetup = !tool.file.empty() || setupKind != SetupStandard;
+        log->Line(tool.name + ": target folder " + targetFolder + ", setup kind " +
+                  KindName(setupKind) + (runsSetup ? "" : " (project files only, no setup)"));
+    }
     if (!tool.file.empty() || setupKind != SetupStandard) {
         projectFilesOnly = 0;
         phase = PhaseCopySetup;

@@ -38,9 +38,11 @@ projectfiles::Context CToolInstallJob::FileContext(const std::string& folder) {
     c.windowsFolder = WindowsFolder(VARNET_DIR_WINDOWS);
     c.systemFolder = WindowsFolder(VARNET_DIR_SYSTEM);
     c.tempFolder = WindowsFolder(VARNET_DIR_TEMP);
-    // Only counted for now; the path and the error code are what a log of
-    // the failed files would name.
-    c.failed = [this](const std::string&, unsigned long) { ++failedPlacements_; };
+    c.failed = [this](const std::string& path, unsigned long error) {
+        ++failedPlacements_;
+        if (log) log->Line("Could not place " + path + ": " + WindowsErrorText(error));
+    };
+    c.log = log;
     return c;
 }
 

@@ -43,7 +43,11 @@ void CToolInstallJob::StartSetup() {
     std::vector<char> line(setupArguments.begin(), setupArguments.end());
     line.push_back('\0');
     // A start that fails shows later as a setup that has gone at once.
-    StartProcessCommand(tool.setup.c_str(), folder.c_str(), line.data());
+    const int started = StartProcessCommand(tool.setup.c_str(), folder.c_str(), line.data());
+    if (log)
+        log->Line((started ? "Setup started: " : "Setup could not be started: ") +
+                  JoinPath(folder, tool.setup) + ", command line \"" + setupArguments + "\"" +
+                  (started ? "" : " (" + WindowsErrorText(GetLastError()) + ")"));
 
     delayCountdown = tool.delay;
     if (host_) host_->StartTimer(kSupervisionPeriodMs);

@@ -29,9 +29,15 @@ struct CToolInstallJob::StagedCopy {
     std::string dest;    // folder it goes to
     std::string src;     // folder it comes from
     std::string listed;  // the staging list's line: the path of the copy
+    unsigned long long size;  // on the medium, for the log
 };
 
 namespace {
+
+unsigned long long EntrySize(const FolderEntries& entries) {
+    return (static_cast<unsigned long long>(entries.entry().nFileSizeHigh) << 32) |
+           entries.entry().nFileSizeLow;
+}
 
 // Size and FNV-1a hash of a file's content; empty when it cannot be read.
 // Tells whether the setup wrote over a staged copy: a write time alone
@@ -136,7 +142,8 @@ std::vector<CToolInstallJob::StagedCopy> CToolInstallJob::StagingPlan() const {
         // what is on disk.
         std::string onDisk = name;
         if (EndsWith(onDisk, "SETUP.EX_")) onDisk.back() = 'E';
-        copies.push_back({name, targetFolder, setupSourceFolder, JoinPath(targetFolder, onDisk)});
+        copies.push_back({name, targetFolder, setupSourceFolder, JoinPath(targetFolder, onDisk),
+                          EntrySize(entries)});
     }
 
     if (setupKind == SetupUlvan) {
@@ -145,8 +152,8 @@ std::vector<CToolInstallJob::StagedCopy> CToolInstallJob::StagingPlan() const {
             const std::string src = JoinPath(setupSourceFolder, sub);
             for (FolderEntries entries(src); entries.Next();) {
                 if (entries.isFolder()) continue;
-                copies.push_back(
-                    {UpperAscii(entries.name()), dest, src, JoinPath(dest, entries.name())});
+                copies.push_back({UpperAscii(entries.name()), dest, src,
+                                  JoinPath(dest, entries.name()), EntrySize(entries)});
             }
         }
     }
@@ -189,10 +196,19 @@ void CToolInstallJob::StageFiles(HANDLE list, const std::vector<StagedCopy>& cop
         for (const char* sub : {"W2KSUP", "Manuals"})
             CreateDirectoryA(JoinPath(targetFolder, sub).c_str(), NULL);
     }
+    unsigned long staged = 0;
+    unsigned long long bytes = 0;
     for (const StagedCopy& copy : copies) {
-        InstallFile(copy.name, copy.dest, copy.src);
+        if (InstallFile(copy.name, copy.dest, copy.src)) {
+            ++staged;
+            bytes += copy.size;
+        }
         WriteListLine(list, copy.listed);
     }
+    if (log)
+        log->Line("Staged " + std::to_string(staged) + " of " + std::to_string(copies.size()) +
+                  " setup files (" + GroupedNumber(bytes) + " bytes) from " + setupSourceFolder +
+                  " into " + targetFolder);
     // Taken once all is staged: of two sources for one name the last wins.
     for (ParkedFile& p : parkedFiles) p.stagedPrint = ContentPrint(p.path);
 }

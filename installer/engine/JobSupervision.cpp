@@ -49,10 +49,18 @@ bool CToolInstallJob::OnSupervisionTick(unsigned timerId) {
                 stillWaitingShown = true;
                 if (host_) host_->RepaintNow();
             }
-            if (setupTimeoutTicks > 0 && waitedTicks >= setupTimeoutTicks) StopWaiting();
+            if (setupTimeoutTicks > 0 && waitedTicks >= setupTimeoutTicks) {
+                if (log)
+                    log->Line("Setup still running after " + std::to_string(waitedTicks) +
+                              " s of waiting: no longer waited for");
+                StopWaiting();
+            }
             return true;
         }
         if (host_) host_->StopTimer();
+        if (log)
+            log->Line("Setup seen gone after " + std::to_string(tool.delay > 0 ? tool.delay : 0) +
+                      " s of Delay and " + std::to_string(waitedTicks) + " s of waiting");
         AdvancePhase();
         return true;
     }
@@ -77,7 +85,9 @@ void CToolInstallJob::OnEscape() {
     if (!host_->AskYesNo(question.c_str(), kQuestionCaption)) return;
     // The supervision goes on while the question is open: the setup may
     // have gone, and the job moved on, by now.
-    if (phase == PhaseWaitSetup) StopWaiting();
+    if (phase != PhaseWaitSetup) return;
+    if (log) log->Line("Setup still running: the user stopped the wait");
+    StopWaiting();
 }
 
 void CToolInstallJob::StopWaiting() {

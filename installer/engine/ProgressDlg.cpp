@@ -59,7 +59,7 @@ bool CSetupProgressDlg::OnCommand(WORD id, WORD code, HWND control) {
     // would report a failure that did not happen. Escape is the job's to
     // decide: while it waits for the setup, it offers to stop waiting.
     if (id == IDCANCEL) {
-        job_.OnEscape();
+        if (!unattended_) job_.OnEscape();
         return true;
     }
     if (id == IDOK) return true;
@@ -81,9 +81,11 @@ void CSetupProgressDlg::StartTimer(unsigned periodMs) { SetTimer(hwnd(), kJobTim
 void CSetupProgressDlg::StopTimer() { KillTimer(hwnd(), kJobTimer); }
 
 bool CSetupProgressDlg::AskYesNo(const char* text, const char* caption) {
+    if (unattended_) return false;
     return MessageBoxA(hwnd(), text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void CSetupProgressDlg::ShowMessage(const char* text, const char* caption, unsigned icon) {
+    if (unattended_) return;
     MessageBoxA(hwnd(), text, caption, MB_OK | icon);
 }

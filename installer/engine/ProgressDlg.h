@@ -21,6 +21,9 @@ public:
     // The job's inputs are set here before DoModal; DoModal returns the
     // job's result (ResultSuccess or a failure code).
     CToolInstallJob& job() { return job_; }
+    // Nobody is there to answer: no message box shows (the job logs its
+    // notices), and Escape asks nothing.
+    void SetUnattended() { unattended_ = true; }
 
     void RepaintNow() override;
     void Close(int result) override;
@@ -38,4 +41,5 @@ protected:
 private:
     CToolInstallJob job_;
     win::GdiObject font_;  // the lines' font, made once with the window
+    bool unattended_ = false;
 };

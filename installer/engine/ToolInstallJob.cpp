@@ -4,6 +4,8 @@
 
 #include "Varnet01.h"
 
+#include <string>
+
 CToolInstallJob::CToolInstallJob(ToolRecord& toolRecord) : tool(toolRecord) {}
 
 CToolInstallJob::~CToolInstallJob() {}
@@ -34,6 +36,10 @@ void CToolInstallJob::AdvancePhase() {
 void CToolInstallJob::EndJob(int code) {
     if (phase == PhaseEnded) return;
     phase = PhaseEnded;
+    if (log)
+        log->Line(code == ResultSuccess ? tool.name + ": result: installed"
+                                        : tool.name + ": result: code " + std::to_string(code) +
+                                              ", " + GetResultMessage(code));
     if (host_) host_->Close(code);
 }
 

@@ -11,6 +11,7 @@
 #include "JobHost.h"
 #include "Language.h"
 #include "PathText.h"
+#include "RunLog.h"
 #include "ToolRecord.h"
 #include "WindowsFamily.h"
 
@@ -63,6 +64,10 @@ public:
     // Chooses the variant trees and the registry editor's file. The install
     // run passes the family start-up found; a job made elsewhere asks.
     WindowsFamily family = DetectWindowsFamily();
+
+    // The install log, or null. The job logs what it does and every
+    // failure it meets, also those its window does not show.
+    RunLog* log = nullptr;
 
     // The window the job reports to; without one, its requests go nowhere.
     void SetHost(JobHost& host) { host_ = &host; }
@@ -153,6 +158,7 @@ private:
     void ApplyRegistryFiles(const std::string& folder);
     bool RemoveStagedFiles();  // false when the staging list cannot be read
     void RunRegistryEditor(const std::string& regFile);
+    void ApplyRegFile(const std::string& regFile);  // ImportRegFile, logged
 
     // The project-file context of the job's values, for a group or walk
     // that goes to `folder`.

@@ -5,6 +5,7 @@
 #include <string>
 
 struct ToolRecord {
+    std::string section;         // its section's name in KVTInstall.ini
     std::string name;            // Name: caption and the name in messages
     std::string dir;             // Dir: folder keyword (may select a setup kind)
     std::string file;            // File: main file in the target folder

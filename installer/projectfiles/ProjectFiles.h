@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Language.h"
+#include "RunLog.h"
 #include "WindowsFamily.h"
 
 namespace projectfiles {
@@ -45,6 +46,16 @@ struct Context {
     // Hears of every file InstallFile could not place and every target
     // folder a walk could not make; may be empty.
     PlaceFailed failed;
+    // The install log, or null: with one, every tree copied is logged with
+    // the files and bytes placed.
+    RunLog* log = nullptr;
+};
+
+// What a tree walk placed: the files InstallFile reported as placed (or
+// left alone as present) and their sizes on the medium.
+struct TreeTally {
+    unsigned long files = 0;
+    unsigned long long bytes = 0;
 };
 
 // Places one file found by a tree walk: (name, destination folder, source
@@ -60,9 +71,11 @@ void CopyFileGroup(const Context& context, const std::string& group, const Place
 void CopyProjectTree(const Context& context, const std::string& targetRoot,
                      const std::string& sourceRoot, const PlaceFile& place);
 // Breadth-first walk of one tree; a missing source creates nothing. A
-// target folder that cannot be made is told to `failed`.
+// target folder that cannot be made is told to `failed`. With `tally`, what
+// was placed is added to it.
 void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
-                  const PlaceFile& place, const PlaceFailed& failed = PlaceFailed());
+                  const PlaceFile& place, const PlaceFailed& failed = PlaceFailed(),
+                  TreeTally* tally = nullptr);
 
 // Places one file by the context's naming rule: configuration files are
 // rewritten, others copied as bytes through `buffer` (kept by the caller so
@@ -95,8 +108,18 @@ int RewriteConfigFile(const Context& context, const std::string& targetPath,
 std::string ReplacePlaceholder(const std::string& line, const std::string& placeholder,
                                const std::string& value);
 
+// The lines of one registry file: applied (a key made or a value written)
+// and skipped (every other line but blank ones, comments and the editor's
+// header), with the numbers of the skipped ones.
+struct RegImportTally {
+    int applied = 0;
+    int skipped = 0;
+    std::vector<int> skippedLines;
+};
+
 // Imports keys, string and dword values of a .REG file through the utility
-// library's registry functions. 1 when the file could be opened.
-int ImportRegFile(const std::string& path);
+// library's registry functions. 1 when the file could be opened. With
+// `tally`, the lines are counted into it.
+int ImportRegFile(const std::string& path, RegImportTally* tally = nullptr);
 
 }  // namespace projectfiles

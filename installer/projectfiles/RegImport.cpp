@@ -75,12 +75,15 @@ struct RegState {
     std::string key;
 };
 
-void KeyLine(const std::string& line, RegState& state) {
+// True when the line names a key of a known root (the library tells no
+// success for a key alone: a key it could not make shows in the values that
+// fail after it).
+bool KeyLine(const std::string& line, RegState& state) {
     size_t close = line.find(']');
-    if (close == std::string::npos) return;
+    if (close == std::string::npos) return false;
     std::string text = line.substr(1, close - 1);
     size_t slash = text.find('\\');
-    if (slash == std::string::npos) return;  // a root alone names no key
+    if (slash == std::string::npos) return false;  // a root alone names no key
     HKEY root = RootByName(text.substr(0, slash));
     if (!root) {
         // A deletion line or a misspelt root: what follows must not land in
@@ -88,60 +91,79 @@ void KeyLine(const std::string& line, RegState& state) {
         // key with a known root.
         state.root = NULL;
         state.key.clear();
-        return;
+        return false;
     }
     state.root = root;
     state.key = text.substr(slash + 1);
     fWriteRegistry(state.root, state.key.c_str(), NULL, NULL);
+    return true;
 }
 
-void ValueLine(const std::string& line, const RegState& state) {
+// True when the line wrote its value.
+bool ValueLine(const std::string& line, const RegState& state) {
     std::string body = line.substr(1);
     size_t eq = body.find('=');
-    if (eq == std::string::npos) return;
+    if (eq == std::string::npos) return false;
     const std::string namePart = body.substr(0, eq);
     const std::string rest = TrimStart(body.substr(eq + 1));
     size_t nameEnd = namePart.rfind('"');
-    if (nameEnd == std::string::npos) return;
+    if (nameEnd == std::string::npos) return false;
     const std::string name = namePart.substr(0, nameEnd);
 
     if (!rest.empty() && rest[0] == '"') {
         size_t textEnd = rest.rfind('"');
-        if (textEnd == 0) return;
+        if (textEnd == 0) return false;
         const std::string text = rest.substr(1, textEnd - 1);
-        if (state.root) fWriteRegistry(state.root, state.key.c_str(), name.c_str(), text.c_str());
-        return;
+        return state.root &&
+               fWriteRegistry(state.root, state.key.c_str(), name.c_str(), text.c_str()) != 0;
     }
 
     size_t colon = rest.find(':');
-    if (colon == std::string::npos) return;
-    if (!EqualsNoCase(rest.substr(0, colon), "dword")) return;  // hex(...), expandable, ...
+    if (colon == std::string::npos) return false;
+    if (!EqualsNoCase(rest.substr(0, colon), "dword")) return false;  // hex(...), expandable, ...
     DWORD number = 0;
     // Without digits there is no number: nothing is written.
-    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number)) return;
-    if (state.root) fWriteRegistryValue(state.root, state.key.c_str(), name.c_str(), number);
+    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number)) return false;
+    return state.root &&
+           fWriteRegistryValue(state.root, state.key.c_str(), name.c_str(), number) != 0;
+}
+
+// The registry editor's first line, which names the format.
+bool IsHeaderLine(const std::string& line) {
+    return EqualsNoCase(line, "REGEDIT4") || EqualsNoCase(line, "REGEDIT") ||
+           line.compare(0, 31, "Windows Registry Editor Version") == 0;
 }
 
 }  // namespace
 
-int ImportRegFile(const std::string& path) {
+int ImportRegFile(const std::string& path, RegImportTally* tally) {
     win::File file = OpenForRead(path);
     if (!file) return 0;
 
     RegState state;
     LineReader reader(file.get());
     std::string raw;
+    int number = 0;
     while (reader.Next(raw)) {
+        ++number;
         // The registry functions take C strings: text behind a NUL (as in
         // a file stored as UTF-16) must not shorten a key path or name.
         size_t nul = raw.find('\0');
         if (nul != std::string::npos) raw.erase(nul);
         const std::string line = Trim(raw);
         if (line.empty()) continue;
+        bool applied = false;
         if (line[0] == '[')
-            KeyLine(line, state);
+            applied = KeyLine(line, state);
         else if (line[0] == '"')
-            ValueLine(line, state);
+            applied = ValueLine(line, state);
+        if (!tally) continue;
+        if (applied) {
+            ++tally->applied;
+        } else if (line[0] != ';' && !(number == 1 && IsHeaderLine(line))) {
+            ++tally->skipped;
+            tally->skippedLines.push_back(number);
+        }
     }
     return 1;
 }

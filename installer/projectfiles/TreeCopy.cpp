@@ -77,15 +77,34 @@ void CopyFileGroup(const Context& context, const std::string& group, const Place
         CopyProjectTree(context, target, JoinPath(context.sourceFolder, name + variant), place);
 }
 
+namespace {
+
+// One tree, with a log line for it when the context has a log and the tree
+// is on the medium.
+void CopyLoggedTree(const Context& context, const std::string& targetRoot,
+                    const std::string& sourceRoot, const PlaceFile& place) {
+    if (!context.log) {
+        CopyTreeOnce(targetRoot, sourceRoot, place, context.failed);
+        return;
+    }
+    if (!IsFolder(sourceRoot)) return;
+    TreeTally tally;
+    CopyTreeOnce(targetRoot, sourceRoot, place, context.failed, &tally);
+    context.log->Line("Copied " + sourceRoot + " to " + targetRoot + ": " +
+                      Counted(tally.files, "file") + ", " + GroupedNumber(tally.bytes) + " bytes");
+}
+
+}  // namespace
+
 void CopyProjectTree(const Context& context, const std::string& targetRoot,
                      const std::string& sourceRoot, const PlaceFile& place) {
-    CopyTreeOnce(targetRoot, sourceRoot, place, context.failed);
-    CopyTreeOnce(targetRoot, sourceRoot + (context.language == LanguageGerman ? "_d" : "_e"),
-                 place, context.failed);
+    CopyLoggedTree(context, targetRoot, sourceRoot, place);
+    CopyLoggedTree(context, targetRoot,
+                   sourceRoot + (context.language == LanguageGerman ? "_d" : "_e"), place);
 }
 
 void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
-                  const PlaceFile& place, const PlaceFailed& failed) {
+                  const PlaceFile& place, const PlaceFailed& failed, TreeTally* tally) {
     if (!IsFolder(sourceRoot)) return;
 
     // Folders wait here in the order they were found: every file of a folder
@@ -106,10 +125,13 @@ void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
         }
 
         for (FolderEntries entries(folder); entries.Next();) {
-            if (entries.isFolder())
+            if (entries.isFolder()) {
                 folders.push(JoinPath(folder, entries.name()));
-            else
-                place(entries.name(), target, folder);
+            } else if (place(entries.name(), target, folder) && tally) {
+                ++tally->files;
+                tally->bytes += (static_cast<unsigned long long>(entries.entry().nFileSizeHigh) << 32) |
+                                entries.entry().nFileSizeLow;
+            }
         }
     }
 }

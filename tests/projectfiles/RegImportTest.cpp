@@ -2,6 +2,7 @@
 // HKEY_CURRENT_USER.
 #include "ProjectFilesTestUtil.h"
 
+#include "ProjectFiles.h"
 #include "WinHandles.h"
 
 #include <gtest/gtest.h>
@@ -142,6 +143,39 @@ TEST(ImportRegFile, LineForms) {
         pftest::JobFixture f(dir.path(), dir.path(), PhaseAfterSetup);
         EXPECT_EQ(1, f.job.ImportRegFile(dir / "t.reg"));
         for (const Check& check : c.checks) Verify(key, check);
+    }
+}
+
+// What the install log reports of a file: every line that was meant to
+// write something and did not is skipped, by its number.
+TEST(ImportRegFile, TallyCountsAppliedAndSkippedLines) {
+    struct Case {
+        const char* what;
+        std::string file;
+        int applied;
+        std::vector<int> skipped;
+    } cases[] = {
+        {"header, blank line and comment count as neither",
+         "REGEDIT4\r\n\r\n; note\r\n[HKEY_CURRENT_USER\\{K}]\r\n\"a\"=\"1\"\r\n\"b\"=dword:2\r\n", 3, {}},
+        {"hex values and their continuation lines",
+         "[HKEY_CURRENT_USER\\{K}]\r\n\"h\"=hex:01,02,\\\r\n  03,04\r\n\"after\"=\"yes\"\r\n", 2, {2, 3}},
+        {"values before the first key",
+         "\"early\"=\"x\"\r\n[HKEY_CURRENT_USER\\{K}]\r\n\"late\"=\"y\"\r\n", 2, {1}},
+        {"an unknown root and the values below it",
+         "[HKEY_CURRENT_USER\\{K}]\r\n[HKEY_NOWHERE\\X]\r\n\"a\"=\"1\"\r\n\"b\"=dword:zz\r\n", 1, {2, 3, 4}},
+        {"a header that is not on the first line",
+         "\r\nREGEDIT4\r\n[HKEY_CURRENT_USER\\{K}]\r\n", 1, {2}},
+    };
+    TempDir dir("regtally");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchKey key("regtally");
+        WriteFile(dir / "t.reg", WithKey(c.file, key.path()));
+        projectfiles::RegImportTally tally;
+        EXPECT_EQ(1, projectfiles::ImportRegFile(dir / "t.reg", &tally));
+        EXPECT_EQ(c.applied, tally.applied);
+        EXPECT_EQ(static_cast<int>(c.skipped.size()), tally.skipped);
+        EXPECT_EQ(c.skipped, tally.skippedLines);
     }
 }
 
