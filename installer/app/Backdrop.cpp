@@ -30,8 +30,8 @@ void PaintGradient(HDC dc, const RECT& rect) {
     SetBkColor(dc, oldBk);
 }
 
-CBackdropDlg::CBackdropDlg(WindowsFamily family, HFONT toolFont)
-    : CDialog(IDD_BACKDROP), family_(family), toolFont_(toolFont) {}
+CBackdropDlg::CBackdropDlg(WindowsFamily family, HFONT toolFont, const DialogOptions& options)
+    : CDialog(IDD_BACKDROP), family_(family), toolFont_(toolFont), options_(options) {}
 
 BOOL CBackdropDlg::OnInitDialog() {
     SetWindowTextA(hwnd(), kWindowTitle);
@@ -62,6 +62,7 @@ bool CBackdropDlg::OnMessage(UINT msg, WPARAM, LPARAM, INT_PTR* result) {
     if (msg != kRunMainDialog) return false;
     {
         CMainDlg main(family_, toolFont_);
+        main.SetOptions(options_);
         main.DoModal(hwnd());
     }
     EndDialog(IDOK);

@@ -2,6 +2,7 @@
 // window and the owner of the main dialog.
 #pragma once
 #include "Dialog.h"
+#include "DialogOptions.h"
 #include "WindowsFamily.h"
 
 // Fills `rect` with 256 horizontal bands from pure blue at the top to black
@@ -10,8 +11,9 @@ void PaintGradient(HDC dc, const RECT& rect);
 
 class CBackdropDlg : public CDialog {
 public:
-    // Both go to the main dialog.
-    CBackdropDlg(WindowsFamily family, HFONT toolFont);
+    // All go to the main dialog.
+    CBackdropDlg(WindowsFamily family, HFONT toolFont,
+                 const DialogOptions& options = DialogOptions());
 
 protected:
     BOOL OnInitDialog() override;
@@ -22,4 +24,5 @@ protected:
 private:
     const WindowsFamily family_;
     const HFONT toolFont_;
+    const DialogOptions options_;
 };

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "ConfigFile.h"
 #include "PathText.h"
 #include "Varnet01.h"
 #include "resource.h"
@@ -38,6 +39,9 @@ int SpaceBytes(int megabytes) {
 
 bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec) {
     ini.SetDefaultPid(n);
+    char section[256];
+    lstrcpynA(section, ini.GetSection(), sizeof section);
+    rec.section = ini.GetSectionName(section, n) ? section : "";
     rec.name = ini.GetSectionIniString("Name", "?");
     rec.dir = ini.GetSectionIniString("Dir", rec.name.c_str());
 
@@ -89,16 +93,22 @@ RECT SlotLayout::Place(int index, bool offered) {
 
 // ---- The catalogue ----
 
-const char* ToolCatalogue::Load(CDialog& dialog, const RECT& group, WindowsFamily family,
-                                HFONT font, const std::function<void()>& onClick) {
-    CIniData config;
+const char* OpenCatalogue(CIniData& config, std::string& mediumRoot, int& count) {
     const std::string path = config.GetIniFileName();
     const size_t slash = path.rfind('\\');
-    mediumRoot_ = slash == std::string::npos ? std::string("\\") : path.substr(0, slash + 1);
+    mediumRoot = slash == std::string::npos ? std::string("\\") : path.substr(0, slash + 1);
 
-    const int count = config.GetNumberOfSections();
+    count = config.GetNumberOfSections();
     if (count == 0) return PathExists(path) && !IsFolder(path) ? kMsgWrongDefinition : kMsgIniNotFound;
     if (count > MAX_TOOLS) return kMsgTooManyTools;
+    return nullptr;
+}
+
+const char* ToolCatalogue::Load(CDialog& dialog, const RECT& group, WindowsFamily family,
+                                HFONT font, const std::function<void()>& onClick) {
+    CIniData config = ConfigFile();
+    int count = 0;
+    if (const char* problem = OpenCatalogue(config, mediumRoot_, count)) return problem;
     selectAll_ = config.GetConfigIniFlag("Selectall", 0) != 0;
 
     SlotLayout layout(group, count);
@@ -111,7 +121,7 @@ void ToolCatalogue::AddTool(CDialog& dialog, int index, WindowsFamily family, HF
                             SlotLayout& layout, const std::function<void()>& onClick) {
     std::unique_ptr<ToolCheckBox> box(new ToolCheckBox);
     box->onClick = onClick;
-    CIniData ini;
+    CIniData ini = ConfigFile();
     const bool offered = ReadToolRecord(ini, index + 1, family, box->record);
     const RECT slot = layout.Place(index, offered);
     const DWORD style = BS_CHECKBOX | (offered ? WS_VISIBLE | WS_TABSTOP : 0);

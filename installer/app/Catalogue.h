@@ -37,6 +37,11 @@ public:
     bool OnReflectedCommand(WORD code) override;
 };
 
+// Opens the catalogue of `config`'s file: the medium root (its folder with
+// the trailing "\") and the number of tools. Null when there are 1 to 32
+// tools, or the message that says why the catalogue cannot be used.
+const char* OpenCatalogue(CIniData& config, std::string& mediumRoot, int& count);
+
 // Reads tool n's section (n is 1-based) into `rec` with `ini`'s default
 // section set to n. Returns whether the tool is offered on `family`; only the
 // key of that family is read.

@@ -40,11 +40,17 @@ std::string Upper(std::string s) {
 
 bool ParseCommandLine(const char* text, CommandLine& out, std::string& error) {
     out = CommandLine();
+    error.clear();
+    // Every usable switch is taken even after an error, so that the caller
+    // knows whether the run was meant to be unattended and where it logs.
+    auto fail = [&error](const std::string& text) {
+        if (error.empty()) error = text;
+    };
     bool restartSeen = false;
     for (const std::string& token : Tokens(text)) {
         if (token.size() < 2 || token[0] != '/') {
-            error = "Unknown argument: " + token;
-            return false;
+            fail("Unknown argument: " + token);
+            continue;
         }
         const size_t eq = token.find('=');
         const std::string name = Upper(token.substr(1, eq == std::string::npos ? std::string::npos : eq - 1));
@@ -54,38 +60,33 @@ bool ParseCommandLine(const char* text, CommandLine& out, std::string& error) {
                             : name == "UNATTENDED" ? &out.unattended
                             : name == "LOG" ? &out.log
                                             : nullptr;
+        if (slot == &out.unattended) out.unattendedAsked = true;
         if (slot) {
             if (value.empty()) {
-                error = "/" + name + " needs a file: /" + name + "=<file>";
-                return false;
+                fail("/" + name + " needs a file: /" + name + "=<file>");
+                continue;
             }
             if (!slot->empty()) {
-                error = "/" + name + " is given twice";
-                return false;
+                fail("/" + name + " is given twice");
+                continue;
             }
             *slot = value;
         } else if (name == "RESTART") {
             if (hasValue) {
-                error = "/RESTART takes no value";
-                return false;
+                fail("/RESTART takes no value");
+                continue;
             }
             if (restartSeen) {
-                error = "/RESTART is given twice";
-                return false;
+                fail("/RESTART is given twice");
+                continue;
             }
             restartSeen = out.restart = true;
         } else {
-            error = "Unknown switch: " + token;
-            return false;
+            fail("Unknown switch: " + token);
         }
     }
-    if (!out.record.empty() && !out.unattended.empty()) {
-        error = "/RECORD and /UNATTENDED cannot be used together";
-        return false;
-    }
-    if (out.restart && out.unattended.empty()) {
-        error = "/RESTART is only for /UNATTENDED";
-        return false;
-    }
-    return true;
+    if (!out.record.empty() && !out.unattended.empty())
+        fail("/RECORD and /UNATTENDED cannot be used together");
+    if (out.restart && out.unattended.empty()) fail("/RESTART is only for /UNATTENDED");
+    return error.empty();
 }

@@ -14,12 +14,16 @@ struct CommandLine {
     std::string unattended;
     std::string log;
     bool restart = false;
+    // /UNATTENDED was given, with or without its value: nobody is there to
+    // read an error box.
+    bool unattendedAsked = false;
 };
 
 // Reads the switches of `text` (the command line without the program's
-// name). False with `error` set (English, one line) when a switch is
-// unknown, lacks its value, is given twice, or the switches do not go
-// together.
+// name). False with `error` set to the first problem (English, one line)
+// when a switch is unknown, lacks its value, is given twice, or the
+// switches do not go together; `out` then still holds every switch that
+// could be read.
 bool ParseCommandLine(const char* text, CommandLine& out, std::string& error);
 
 // The switches for an error box that lists them.

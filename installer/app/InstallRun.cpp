@@ -39,7 +39,7 @@ bool HasBadProjectCharacter(const std::string& project) {
 
 // The first refusal of the input, in the order of the fields; empty when it
 // passes.
-std::string InstallRun::Refusal(const RunSettings& settings) const {
+std::string InstallRun::Refusal(const RunSettings& settings) {
     const Language language = settings.language;
     // Only an empty text fails: blanks are content.
     if (settings.project.empty()) return DialogText(TXT_NO_PROJECT, language);
@@ -55,6 +55,7 @@ std::string InstallRun::Refusal(const RunSettings& settings) const {
 bool InstallRun::Validate(const RunSettings& settings) {
     const std::string refusal = Refusal(settings);
     if (refusal.empty()) return true;
+    if (log_) log_->Line("Input refused: " + refusal);
     surroundings_.ShowStatus(refusal);
     surroundings_.ShowError(refusal, DialogText(TXT_ERROR, settings.language));
     return false;
@@ -63,6 +64,16 @@ bool InstallRun::Validate(const RunSettings& settings) {
 std::string InstallRun::Install(const RunSettings& settings,
                                 const std::vector<ToolRecord*>& tools) {
     if (!Validate(settings)) return std::string();
+    surroundings_.InputAccepted(settings, tools);
+    if (log_) {
+        std::string names;
+        for (const ToolRecord* tool : tools) names += (names.empty() ? "" : ", ") + tool->name;
+        log_->Line("Choices: project \"" + settings.project + "\", name \"" + settings.userName +
+                   "\", company \"" + settings.company + "\", drive " + settings.drive +
+                   ", language " +
+                   (settings.language == LanguageGerman ? "German" : "English") + ", tools: " +
+                   (names.empty() ? "none" : names));
+    }
     StoreSettings(settings.project, settings.userName, settings.company, settings.drive,
                   settings.language);
 
@@ -70,15 +81,26 @@ std::string InstallRun::Install(const RunSettings& settings,
     bool allOk = true;
     for (ToolRecord* tool : tools) {
         if (ProcessTool(settings, *tool)) {
-            if (tool->restartWindows) restartNeeded = 1;
+            if (tool->restartWindows) {
+                restartNeeded = 1;
+                if (log_) log_->Line(tool->name + ": Windows must be restarted");
+            }
             ++installed;
         } else {
             allOk = false;
         }
     }
+    toolsInstalled += installed;
+    toolsFailed += static_cast<int>(tools.size()) - installed;
     // Without any success the status line keeps the last tool's error.
-    if (installed == 0) return std::string();
-    return DialogText(allOk ? TXT_INSTALL_OK : TXT_INSTALL_PROBLEMS, settings.language);
+    if (installed == 0) {
+        if (log_) log_->Line("Outcome: nothing installed");
+        return std::string();
+    }
+    const std::string text =
+        DialogText(allOk ? TXT_INSTALL_OK : TXT_INSTALL_PROBLEMS, settings.language);
+    if (log_) log_->Line("Outcome: " + text);
+    return text;
 }
 
 bool InstallRun::ProcessTool(const RunSettings& settings, ToolRecord& tool) {
@@ -91,6 +113,7 @@ bool InstallRun::ProcessTool(const RunSettings& settings, ToolRecord& tool) {
     job.family = family_;
     job.userName = settings.userName;
     job.company = settings.company;
+    job.log = log_;
 
     surroundings_.ShowStatus(Format(DialogText(TXT_STARTING_SETUP, settings.language), tool.name));
     // A Dir that leaves the "Tarvo" folder names someone else's folder: no
@@ -108,6 +131,7 @@ bool InstallRun::ProcessTool(const RunSettings& settings, ToolRecord& tool) {
     const int code = !ended || result < 0 || result > ResultUnknown ? ResultUnknown
                                                                     : static_cast<int>(result);
     const std::string text = tool.name + ": " + job.GetResultMessage(code);
+    if (log_) log_->Line("Failed: " + text + " (code " + std::to_string(code) + ")");
     surroundings_.ShowStatus(text);
     surroundings_.ShowError(text, DialogText(TXT_ERROR, settings.language));
     return false;

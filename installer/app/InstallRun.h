@@ -11,10 +11,20 @@
 #include <vector>
 
 #include "Language.h"
+#include "RunLog.h"
 #include "ToolRecord.h"
 #include "WindowsFamily.h"
 
 class CSetupProgressDlg;
+
+// The user's input for one run.
+struct RunSettings {
+    std::string project;
+    std::string userName;
+    std::string company;
+    std::string drive;  // a root such as "C:\", as shown
+    Language language = LanguageEnglish;
+};
 
 // What a run asks of whoever drives it.
 class RunSurroundings {
@@ -33,18 +43,16 @@ public:
     // The tool has been through its window, whatever the result (the main
     // dialog disables its check box).
     virtual void ToolProcessed(const ToolRecord& tool) = 0;
+    // The input has passed the checks and nothing is installed yet (the
+    // dialog records it into an answer file when asked to).
+    virtual void InputAccepted(const RunSettings& settings,
+                               const std::vector<ToolRecord*>& tools) {
+        (void)settings;
+        (void)tools;
+    }
 
 protected:
     ~RunSurroundings() = default;
-};
-
-// The user's input for one run.
-struct RunSettings {
-    std::string project;
-    std::string userName;
-    std::string company;
-    std::string drive;  // a root such as "C:\", as shown
-    Language language = LanguageEnglish;
 };
 
 class InstallRun {
@@ -55,6 +63,13 @@ public:
     // The folder of KVTInstall.ini with its trailing "\": every tool's
     // source folder is below it.
     void SetMediumRoot(const std::string& mediumRoot) { mediumRoot_ = mediumRoot; }
+    // The install log, or null; the run hands it to every job. Every error
+    // the run shows is logged as well.
+    void SetLog(RunLog* log) { log_ = log; }
+
+    // The first refusal of the input, in the order of the fields, in the
+    // input's language; empty when it passes.
+    static std::string Refusal(const RunSettings& settings);
 
     // Validates, stores the settings for the project, and installs `tools`
     // (the selected ones, in tool-number order), one failure not stopping
@@ -71,13 +86,16 @@ public:
     // Set once a tool that needs a restart has been installed; Exit clears
     // it after trying one.
     int restartNeeded = 0;
+    // Tools installed and tools failed, over every Install of the run.
+    int toolsInstalled = 0;
+    int toolsFailed = 0;
 
 private:
-    std::string Refusal(const RunSettings& settings) const;
     bool Validate(const RunSettings& settings);
     bool ProcessTool(const RunSettings& settings, ToolRecord& tool);
 
     RunSurroundings& surroundings_;
     const WindowsFamily family_;
     std::string mediumRoot_;
+    RunLog* log_ = nullptr;
 };

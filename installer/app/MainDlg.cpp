@@ -1,6 +1,8 @@
 #include "MainDlg.h"
 
+#include "AnswerFile.h"
 #include "BackupOffer.h"
+#include "ConfigFile.h"
 #include "PathText.h"
 #include "ProgressDlg.h"
 #include "Settings.h"
@@ -80,7 +82,7 @@ void CMainDlg::ApplyLanguage(Language language) {
 // ---- Project and settings ----
 
 void CMainDlg::InitProjectField() {
-    CIniData config;
+    CIniData config = ConfigFile();
     std::string project = config.GetConfigIniString("Project", "");
     if (project.empty()) {
         project = "KVT";
@@ -92,7 +94,7 @@ void CMainDlg::InitProjectField() {
 }
 
 void CMainDlg::LoadSettingsAtStart() {
-    CIniData config;
+    CIniData config = ConfigFile();
     const std::string key = SettingsKey(ItemText(IDC_PROJECT));
 
     int language;
@@ -185,6 +187,29 @@ void CMainDlg::OfferBackup(Language language, const std::string& targetFolder,
 INT_PTR CMainDlg::RunProgressWindow(CSetupProgressDlg& window) { return window.DoModal(hwnd()); }
 
 void CMainDlg::ToolProcessed(const ToolRecord& tool) { catalogue_.Disable(tool); }
+
+void CMainDlg::SetOptions(const DialogOptions& options) {
+    options_ = options;
+    run_.SetLog(options_.log);
+}
+
+void CMainDlg::InputAccepted(const RunSettings& settings, const std::vector<ToolRecord*>& tools) {
+    if (options_.recordFile.empty()) return;
+    Answers answers;
+    answers.project = settings.project;
+    answers.name = settings.userName;
+    answers.company = settings.company;
+    answers.drive = settings.drive;
+    answers.language = settings.language == LanguageGerman ? 1 : 0;
+    for (const ToolRecord* tool : tools) answers.tools.push_back(tool->section);
+    const bool written = WriteAnswers(options_.recordFile, answers);
+    const std::string text = (written ? "Answers recorded in " : "Answers could not be written to ") +
+                             options_.recordFile;
+    if (options_.log) options_.log->Line(text);
+    // The install goes on either way; the user learns that the file is
+    // missing.
+    if (!written) MessageBoxA(hwnd(), text.c_str(), Text(TXT_ERROR), MB_OK | MB_ICONWARNING);
+}
 
 void CMainDlg::OnExit() {
     if (run_.restartNeeded) {

@@ -6,6 +6,7 @@
 
 #include "Catalogue.h"
 #include "Dialog.h"
+#include "DialogOptions.h"
 #include "InstallRun.h"
 #include "Language.h"
 #include "SystemRestart.h"
@@ -39,6 +40,9 @@ public:
     void OnInstall();
     InstallRun& installRun() { return run_; }
 
+    // An answer file to record the accepted input into, and the log.
+    void SetOptions(const DialogOptions& options);
+
     // Exit's restart requests go here instead of to Windows (tests).
     void SetSystemRestart(SystemRestart& restart) { restart_ = &restart; }
 
@@ -56,6 +60,7 @@ private:
                      const std::string& dir) override;
     INT_PTR RunProgressWindow(CSetupProgressDlg& window) override;
     void ToolProcessed(const ToolRecord& tool) override;
+    void InputAccepted(const RunSettings& settings, const std::vector<ToolRecord*>& tools) override;
 
     bool LoadCatalogue();
     void InitProjectField();
@@ -72,4 +77,5 @@ private:
     Language language_ = LanguageEnglish;
     std::string startDrive_;  // the stored drive, matched by the drive list
     SystemRestart* restart_ = &WindowsRestart();
+    DialogOptions options_;
 };

@@ -59,6 +59,8 @@ DWORD CopyLevel(const std::string& source, const std::string& destination,
 
 }  // namespace
 
+const char kBackupExclusions[] = "*.bin, *.tmp";
+
 DWORD CopyTree(const std::string& source, const std::string& destination,
                const std::string& exclusions, const std::atomic<unsigned char>& abort) {
     return CopyLevel(source, destination, Marks(exclusions), abort);

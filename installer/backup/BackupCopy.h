@@ -17,6 +17,9 @@
 DWORD CopyTree(const std::string& source, const std::string& destination,
                const std::string& exclusions, const std::atomic<unsigned char>& abort);
 
+// What every backup leaves out.
+extern const char kBackupExclusions[];
+
 // The copy a backup runs: CopyTree, unless a caller puts another in its place.
 typedef DWORD (*CopyTreeRoutine)(const std::string& source, const std::string& destination,
                                  const std::string& exclusions,

@@ -40,7 +40,7 @@ CBackupDlg::CBackupDlg(Language language, const char* displayName, const char* s
                        CopyTreeRoutine copy)
     : CDialog(IDD_BACKUP),
       sourceFolder_(sourceFolder ? sourceFolder : ""),
-      exclusions_("*.bin, *.tmp"),
+      exclusions_(kBackupExclusions),
       displayName_(displayName ? displayName : ""),
       copy_(copy ? copy : &CopyTree),
       language_(language) {}

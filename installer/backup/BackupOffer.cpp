@@ -2,6 +2,8 @@
 
 #include "BackupDlg.h"
 
+#include <ctime>
+
 namespace {
 int g_answer = kAskForBackup;   // never stored: it lives as long as the program
 }
@@ -17,4 +19,17 @@ bool OfferBackup(HWND owner, Language language, const char* targetFolder, const 
     CBackupDlg prompt(language, displayName, targetFolder, copy);
     prompt.DoModal(owner);
     return true;
+}
+
+DWORD BackUpFolder(const std::string& targetFolder, std::string& backupFolder,
+                   CopyTreeRoutine copy) {
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    backupFolder = local ? BackupFolderName(targetFolder, *local) : targetFolder + "_backup_";
+    const std::atomic<unsigned char> never{0};
+    try {
+        return (copy ? copy : &CopyTree)(targetFolder, backupFolder, kBackupExclusions, never);
+    } catch (...) {
+        return ERROR_GEN_FAILURE;
+    }
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "BackupCopy.h"
 #include "Language.h"
 
@@ -20,3 +22,9 @@ bool IsBackupCandidate(DWORD attributes);
 // on whatever happens here.
 bool OfferBackup(HWND owner, Language language, const char* targetFolder, const char* displayName,
                  CopyTreeRoutine copy = &CopyTree);
+
+// The copy "Yes" makes, without a prompt, on this thread: `targetFolder`
+// into its dated backup folder (named in `backupFolder`). 0, or the system's
+// code of the failure.
+DWORD BackUpFolder(const std::string& targetFolder, std::string& backupFolder,
+                   CopyTreeRoutine copy = &CopyTree);
