@@ -21,6 +21,11 @@
 #
 #   bash scripts/run.sh            KVT_SCREENSHOT=<file.png> sets the main dialog's picture
 #                                  KVT_NAME / KVT_COMPANY / KVT_PROJECT the texts typed in
+#   bash scripts/run.sh --unattended [answers.ini]
+#                                  installs without the dialog from the answer file
+#                                  (examples/answers.ini by default) with
+#                                  /UNATTENDED and /LOG, prints the log, and exits 0
+#                                  when the program's exit code is 0 or 3010
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -144,16 +149,47 @@ install_headless() {
   return "$status"
 }
 
+# The administrator's way: no dialog, the answers from a file, a log. The
+# progress windows still show (on the display, or in Xvfb).
+install_unattended() {
+  local answers=$1 log=$build/install.log code
+  rm -f "$log"
+  echo "run.sh: KVTInstall /UNATTENDED=$answers /LOG=$log" >&2
+  (cd "$medium" && "$root/scripts/wine-run.sh" --prefix "$prefix" "$exe" \
+    "/UNATTENDED=$(winpath "$answers")" "/LOG=$(winpath "$log")") || true
+  wine_run --stop
+  cat "$log" 2>/dev/null || echo "run.sh: no log at $log" >&2
+  # The shell sees only the low byte of 3010: the log has the whole code.
+  code=$(sed -n 's/.* Exit code \([0-9]*\)\r*$/\1/p' "$log" 2>/dev/null | tail -n 1)
+  echo "exit code: ${code:-none}"
+  [ "$code" = 0 ] || [ "$code" = 3010 ]
+}
+
 main() {
-  if [ "${1:-}" = "--inside-xvfb" ]; then
+  case "${1:-}" in
+  --inside-xvfb)
     install_headless
-    return
+    return ;;
+  --inside-xvfb-unattended)
+    install_unattended "$2"
+    return ;;
+  esac
+  local answers=
+  if [ "${1:-}" = --unattended ]; then
+    answers=$(realpath "${2:-examples/answers.ini}")
+    [ -f "$answers" ] || { echo "run.sh: no answer file $answers" >&2; exit 2; }
   fi
   build_programs
   make_prefix
   fill_medium
   clean_machine
-  if [ -n "${DISPLAY:-}" ]; then
+  if [ -n "$answers" ]; then
+    if [ -n "${DISPLAY:-}" ]; then
+      install_unattended "$answers"
+    else
+      exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside-xvfb-unattended "$answers"
+    fi
+  elif [ -n "${DISPLAY:-}" ]; then
     run_on_display
   else
     # No display: run again inside a virtual one.

@@ -106,12 +106,14 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-AppProcess::AppProcess(const std::string& exePath, const std::string& mediumDir) {
+AppProcess::AppProcess(const std::string& exePath, const std::string& mediumDir,
+                       const std::string& arguments) {
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof si);
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
     std::string cmd = "\"" + exePath + "\"";
+    if (!arguments.empty()) cmd += " " + arguments;
     std::vector<char> line(cmd.begin(), cmd.end());
     line.push_back('\0');
     if (!CreateProcessA(exePath.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,

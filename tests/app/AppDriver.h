@@ -36,7 +36,9 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
 // A KVTInstall (or a copy of it) started in a medium folder.
 class AppProcess {
 public:
-    AppProcess(const std::string& exePath, const std::string& mediumDir);
+    // `arguments` follow the quoted program path on its command line.
+    AppProcess(const std::string& exePath, const std::string& mediumDir,
+               const std::string& arguments = "");
     ~AppProcess();  // terminates the program if it still runs
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;

@@ -274,6 +274,7 @@ protected:
         kvttest::RemoveTree(std::string("C:\\Tarvo\\") + kProject);
         DeleteFileA("C:\\Tarvo\\Kitbay.ini");
         kvttest::RemoveTree("C:\\Tarvo\\Shared");
+        kvttest::RemoveTree("C:\\Tarvo\\Components");  // a tool without the project level
         RemoveDirectoryA("C:\\Tarvo");
         for (const char* f : {"KVTDES.INI"}) DeleteFileA((runsummary::WindowsFolder(0) + "\\" + f).c_str());
         for (const char* f : {"KVTDES9X.DAT", "KVTDESNT.DAT", "KvtRt.ini", "KVTPORT.INI", "KVTPORT.TXT"})
@@ -305,45 +306,43 @@ std::string Expand(const char* path, const std::string& base) {
     }
 }
 
-}  // namespace
+// The tools each family is offered, in catalogue order.
+const char* const kToolNames[] = {"Kitbay Designer", "Kitbay Motion Lab", "Trakset Recorder",
+                                  "Lapvue Viewer", "Shared Components", "Ulvan Simulator",
+                                  "Kitbay Port Drivers 9x", "Kitbay Report Generator",
+                                  "Sample Projects"};
+const char* const kToolSections[] = {"Designer", "Motion", "Recorder", "Viewer", "Components",
+                                     "Simulator", "Drivers", "Reports", "Samples"};
+const bool kOffers[3][9] = {{true, true, true, true, true, false, true, true, true},
+                            {true, true, true, true, true, true, true, true, true},
+                            {true, true, true, true, true, true, false, true, true}};
 
-TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
-    const int family = GetParam().number;
+// Every offered tool checked, the fields filled, Install, and the run ends
+// with its success text: no backup prompt (nothing is there yet), no error,
+// no notice. Exit asks about the restart that tools need; No leaves.
+void InstallThroughDialog(apptest::AppProcess& app, int family, const std::string& drive) {
     namespace ids = apptest::ids;
-    apptest::AppProcess app(exe_, medium_);
     HWND dlg = app.WaitMainDialog();
     ASSERT_TRUE(dlg != NULL);
-
-    // The tools this family is offered; every one of them is installed.
-    const char* const names[] = {"Kitbay Designer", "Kitbay Motion Lab", "Trakset Recorder", "Lapvue Viewer",
-                                 "Shared Components", "Ulvan Simulator", "Kitbay Port Drivers 9x",
-                                 "Kitbay Report Generator", "Sample Projects"};
-    const std::vector<std::vector<bool>> offers = {
-        {true, true, true, true, true, false, true, true, true},
-        {true, true, true, true, true, true, true, true, true},
-        {true, true, true, true, true, true, false, true, true}};
     for (int i = 0; i < 9; ++i) {
-        SCOPED_TRACE(names[i]);
+        SCOPED_TRACE(kToolNames[i]);
         HWND box = GetDlgItem(dlg, ids::kFirstTool + i);
         ASSERT_TRUE(box != NULL);
-        EXPECT_EQ(names[i], apptest::Text(box));
-        const bool offered = offers[static_cast<size_t>(family - 1)][static_cast<size_t>(i)];
+        EXPECT_EQ(kToolNames[i], apptest::Text(box));
+        const bool offered = kOffers[family - 1][i];
         EXPECT_EQ(offered, IsWindowEnabled(box) != FALSE);
         if (offered && apptest::Send(box, BM_GETCHECK) != BST_CHECKED) {
             ASSERT_TRUE(apptest::Click(box));
         }
     }
-    // The target drive is the test's folder (the drive box takes any text),
-    // so the tools' folders are its own; the project field takes the test's
-    // project although the medium fixes "Sample".
-    apptest::SetText(GetDlgItem(dlg, ids::kDrive), base_ + "\\");
+    // The project field takes the test's project although the medium fixes
+    // "Sample".
+    apptest::SetText(GetDlgItem(dlg, ids::kDrive), drive);
     apptest::SetText(GetDlgItem(dlg, ids::kProject), kProject);
     apptest::SetText(GetDlgItem(dlg, ids::kName), kUser);
     apptest::SetText(GetDlgItem(dlg, ids::kCompany), kCompany);
     ASSERT_TRUE(apptest::PressCommand(dlg, ids::kInstall));
 
-    // No backup prompt (nothing is there yet), no error, no notice: the run
-    // ends with its success text.
     std::string status;
     HWND unexpected = NULL;
     ASSERT_TRUE(apptest::WaitFor([&] {
@@ -354,7 +353,6 @@ TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
     }, 180000)) << status;
     ASSERT_TRUE(unexpected == NULL) << apptest::Text(unexpected) << ": " << apptest::MessageBoxText(unexpected);
 
-    // Tools that need a restart were installed: Exit asks, No leaves.
     ASSERT_TRUE(apptest::PressCommand(dlg, ids::kExit));
     HWND question = app.WaitMessageBox("Restart Windows?");
     ASSERT_TRUE(question != NULL);
@@ -362,11 +360,15 @@ TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
     DWORD code = 1;
     EXPECT_TRUE(app.WaitExit(20000, &code));
     EXPECT_EQ(0u, code);
+}
 
+// What the family's tools left, with the tools' folders below `toolsBase`
+// (a drive such as "C:", or a folder).
+void ExpectInstalled(int family, const std::string& toolsBase) {
     const char f = static_cast<char>('0' + family);
     for (const FileExpectation& e : kFiles) {
         if (!strchr(e.families, f)) continue;
-        const std::string path = Expand(e.path, base_);
+        const std::string path = Expand(e.path, toolsBase);
         if (!e.text) {
             EXPECT_FALSE(FileExists(path) || kvttest::DirExists(path)) << path << " should be absent";
         } else {
@@ -383,13 +385,89 @@ TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
     for (const NsisTool& t : kNsisTools) {
         SCOPED_TRACE(t.product);
         const std::string key = std::string(kUninstallKeys) + "\\" + t.key;
-        EXPECT_EQ(Expand(t.target, base_), RegValue(key, "InstallLocation"));
-        EXPECT_EQ("\"" + Expand(t.target, base_) + "\\Uninstall.exe\"", RegValue(key, "UninstallString"));
+        EXPECT_EQ(Expand(t.target, toolsBase), RegValue(key, "InstallLocation"));
+        EXPECT_EQ("\"" + Expand(t.target, toolsBase) + "\\Uninstall.exe\"", RegValue(key, "UninstallString"));
         for (const std::string& folder : ProgramFilesFolders()) {
             const std::string fallback = folder + "\\Tarvo Kinetics\\" + t.product;
             EXPECT_FALSE(kvttest::DirExists(fallback)) << fallback;
         }
     }
+    // The user's choices under the project's key, as Install stores them.
+    const std::string settings = std::string("SOFTWARE\\Tarvo Kinetics\\") + kProject;
+    EXPECT_EQ(kUser, RegValue(settings, "Name"));
+    EXPECT_EQ(kCompany, RegValue(settings, "Company"));
+    EXPECT_EQ(toolsBase + "\\", RegValue(settings, "Drive"));
+    EXPECT_EQ("dword:0", RegValue(settings, "Language"));
+}
+
+}  // namespace
+
+TEST_P(SampleMedium, EveryOfferedToolInstallsWhatItsFamilyMustGet) {
+    // The target drive is the test's folder (the drive box takes any text),
+    // so the tools' folders are its own.
+    apptest::AppProcess app(exe_, medium_);
+    InstallThroughDialog(app, GetParam().number, base_ + "\\");
+    ExpectInstalled(GetParam().number, base_);
+}
+
+// The answers an administrator would write: every tool of the medium, also
+// those this family is not offered. The run installs the same, with no
+// window needing an answer, and tells that Windows must be restarted.
+TEST_P(SampleMedium, UnattendedRunInstallsTheSame) {
+    std::string tools;
+    for (const char* section : kToolSections) tools += std::string(tools.empty() ? "" : ",") + section;
+    const std::string answers = base_ + "\\answers.ini";
+    kvttest::WriteFile(answers, std::string("[Answers]\r\nProject=") + kProject + "\r\nName=" + kUser +
+                                    "\r\nCompany=" + kCompany + "\r\nDrive=C:\\\r\nLanguage=0\r\nTools=" +
+                                    tools + "\r\n");
+    const std::string log = base_ + "\\install.log";
+    apptest::AppProcess app(exe_, medium_, "/UNATTENDED=\"" + answers + "\" /LOG=\"" + log + "\"");
+    DWORD code = 0;
+    ASSERT_TRUE(app.WaitExit(240000, &code)) << ReadFile(log);
+    EXPECT_EQ(3010u, code) << ReadFile(log);
+    ExpectInstalled(GetParam().number, "C:");
+
+    const std::string text = ReadFile(log);
+    const int family = GetParam().number;
+    for (int i = 0; i < 9; ++i) {
+        const std::string name = kToolNames[i];
+        const std::string outcome = kOffers[family - 1][i] ? name + ": result: installed"
+                                                           : name + ": skipped, not offered on";
+        EXPECT_NE(std::string::npos, text.find(outcome)) << outcome << "\n" << text;
+    }
+    EXPECT_NE(std::string::npos, text.find("Exit code 3010")) << text;
+}
+
+// Answers recorded from the dialog, driven as a user would, replay to the
+// same installation.
+TEST_P(SampleMedium, RecordedAnswersReplayToTheSameInstallation) {
+    const std::string recorded = base_ + "\\recorded.ini";
+    {
+        apptest::AppProcess app(exe_, medium_, "/RECORD=\"" + recorded + "\"");
+        InstallThroughDialog(app, GetParam().number, "C:\\");
+    }
+    std::string tools;
+    for (int i = 0; i < 9; ++i)
+        if (kOffers[GetParam().number - 1][i]) tools += std::string(tools.empty() ? "" : ",") + kToolSections[i];
+    const struct {
+        const char* key;
+        std::string value;
+    } expected[] = {{"Project", kProject}, {"Name", kUser},  {"Company", kCompany},
+                    {"Drive", "C:\\"},      {"Language", "0"}, {"Tools", tools},
+                    {"Backup", "No"},        {"SetupTimeout", "60"}};
+    for (const auto& e : expected) {
+        char value[512] = "";
+        GetPrivateProfileStringA("Answers", e.key, "(missing)", value, sizeof value, recorded.c_str());
+        EXPECT_EQ(e.value, value) << e.key;
+    }
+
+    RemoveLeftovers();
+    runsummary::DeleteKeyTree(HKEY_LOCAL_MACHINE, std::string("SOFTWARE\\Tarvo Kinetics\\") + kProject, 0);
+    apptest::AppProcess replay(exe_, medium_, "/UNATTENDED=\"" + recorded + "\"");
+    DWORD code = 0;
+    ASSERT_TRUE(replay.WaitExit(240000, &code));
+    EXPECT_EQ(3010u, code);
+    ExpectInstalled(GetParam().number, "C:");
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, SampleMedium, ::testing::ValuesIn(kFamilies),
