@@ -73,77 +73,144 @@ bool ParseHex(const std::string& text, DWORD& number) {
 struct RegState {
     HKEY root = NULL;     // none until a key line names a known root
     std::string key;
+    const RegReport* report = NULL;  // set: nothing is written, all is told
+    RegLineReport line;              // of the line being read
 };
+
+// Tells the report of the current line's outcome; false when there is no
+// report and the caller writes.
+bool Told(RegState& state, RegLine what) {
+    if (!state.report) return false;
+    state.line.what = what;
+    (*state.report)(state.line);
+    return true;
+}
 
 void KeyLine(const std::string& line, RegState& state) {
     size_t close = line.find(']');
-    if (close == std::string::npos) return;
+    if (close == std::string::npos) {
+        Told(state, RegLine::NoKeyPath);
+        return;
+    }
     std::string text = line.substr(1, close - 1);
     size_t slash = text.find('\\');
-    if (slash == std::string::npos) return;  // a root alone names no key
-    HKEY root = RootByName(text.substr(0, slash));
+    if (slash == std::string::npos) {  // a root alone names no key
+        Told(state, RegLine::NoKeyPath);
+        return;
+    }
+    state.line.root = text.substr(0, slash);
+    HKEY root = RootByName(state.line.root);
     if (!root) {
         // A deletion line or a misspelt root: what follows must not land in
         // the key of an earlier line, so values are dropped until the next
         // key with a known root.
         state.root = NULL;
         state.key.clear();
+        Told(state, RegLine::UnknownRoot);
         return;
     }
     state.root = root;
     state.key = text.substr(slash + 1);
-    fWriteRegistry(state.root, state.key.c_str(), NULL, NULL);
+    state.line.key = state.key;
+    if (!Told(state, RegLine::Key)) fWriteRegistry(state.root, state.key.c_str(), NULL, NULL);
 }
 
-void ValueLine(const std::string& line, const RegState& state) {
+void ValueLine(const std::string& line, RegState& state) {
     std::string body = line.substr(1);
     size_t eq = body.find('=');
-    if (eq == std::string::npos) return;
+    if (eq == std::string::npos) {
+        Told(state, RegLine::NoEquals);
+        return;
+    }
     const std::string namePart = body.substr(0, eq);
     const std::string rest = TrimStart(body.substr(eq + 1));
     size_t nameEnd = namePart.rfind('"');
-    if (nameEnd == std::string::npos) return;
+    if (nameEnd == std::string::npos) {
+        Told(state, RegLine::UnquotedName);
+        return;
+    }
     const std::string name = namePart.substr(0, nameEnd);
+    state.line.name = name;
+    state.line.key = state.key;
 
     if (!rest.empty() && rest[0] == '"') {
         size_t textEnd = rest.rfind('"');
-        if (textEnd == 0) return;
+        if (textEnd == 0) {
+            Told(state, RegLine::UnclosedText);
+            return;
+        }
         const std::string text = rest.substr(1, textEnd - 1);
-        if (state.root) fWriteRegistry(state.root, state.key.c_str(), name.c_str(), text.c_str());
+        state.line.value = text;
+        if (!state.root) {
+            Told(state, RegLine::NoKey);
+            return;
+        }
+        if (!Told(state, RegLine::String))
+            fWriteRegistry(state.root, state.key.c_str(), name.c_str(), text.c_str());
         return;
     }
 
     size_t colon = rest.find(':');
-    if (colon == std::string::npos) return;
-    if (!EqualsNoCase(rest.substr(0, colon), "dword")) return;  // hex(...), expandable, ...
+    if (colon == std::string::npos) {
+        Told(state, RegLine::NoType);
+        return;
+    }
+    if (!EqualsNoCase(rest.substr(0, colon), "dword")) {  // hex(...), expandable, ...
+        state.line.value = rest.substr(0, colon);
+        Told(state, RegLine::OtherType);
+        return;
+    }
     DWORD number = 0;
     // Without digits there is no number: nothing is written.
-    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number)) return;
-    if (state.root) fWriteRegistryValue(state.root, state.key.c_str(), name.c_str(), number);
+    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number)) {
+        Told(state, RegLine::NoNumber);
+        return;
+    }
+    state.line.number = number;
+    if (!state.root) {
+        Told(state, RegLine::NoKey);
+        return;
+    }
+    if (!Told(state, RegLine::Dword))
+        fWriteRegistryValue(state.root, state.key.c_str(), name.c_str(), number);
 }
 
-}  // namespace
-
-int ImportRegFile(const std::string& path) {
+int Import(const std::string& path, const RegReport* report) {
     win::File file = OpenForRead(path);
     if (!file) return 0;
 
     RegState state;
+    state.report = report;
     LineReader reader(file.get());
     std::string raw;
+    int number = 0;
     while (reader.Next(raw)) {
+        ++number;
         // The registry functions take C strings: text behind a NUL (as in
         // a file stored as UTF-16) must not shorten a key path or name.
         size_t nul = raw.find('\0');
         if (nul != std::string::npos) raw.erase(nul);
         const std::string line = Trim(raw);
         if (line.empty()) continue;
+        state.line = RegLineReport();
+        state.line.line = number;
+        state.line.text = line;
         if (line[0] == '[')
             KeyLine(line, state);
         else if (line[0] == '"')
             ValueLine(line, state);
+        else
+            Told(state, RegLine::NotKeyOrValue);
     }
     return 1;
+}
+
+}  // namespace
+
+int ImportRegFile(const std::string& path) { return Import(path, NULL); }
+
+int ImportRegFile(const std::string& path, const RegReport& report) {
+    return Import(path, &report);
 }
 
 }  // namespace projectfiles
