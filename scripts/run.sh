@@ -26,6 +26,10 @@
 #                                  (examples/answers.ini by default) with
 #                                  /UNATTENDED and /LOG, prints the log, and exits 0
 #                                  when the program's exit code is 0 or 3010
+#   bash scripts/run.sh --check [/STRICT] [medium folder]
+#                                  runs KVTCheck on the medium (the sample medium,
+#                                  its setup programs copied in, by default) and
+#                                  passes its exit code through
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -64,8 +68,8 @@ build_programs() {
     cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake" \
           -DCMAKE_BUILD_TYPE=Release >/dev/null
   fi
-  cmake --build "$helpers" -j "$(nproc)" --target KVTInstall kvt_app_probe kvt_fake_setup kvt_medium_setups \
-    >/dev/null
+  cmake --build "$helpers" -j "$(nproc)" \
+    --target KVTInstall KVTCheck kvt_app_probe kvt_fake_setup kvt_medium_setups >/dev/null
 }
 
 make_prefix() {
@@ -165,7 +169,29 @@ install_unattended() {
   [ "$code" = 0 ] || [ "$code" = 3010 ]
 }
 
+# The medium checker, a console program: the prefix without a display.
+check_medium() {   # [/STRICT] [folder]
+  local strict=() folder=$medium code=0
+  for arg in "$@"; do
+    case $arg in
+    /STRICT | /strict) strict=(/STRICT) ;;
+    *) folder=$(realpath "$arg") ;;
+    esac
+  done
+  local check_prefix=$build/wineprefix
+  scripts/wine-run.sh --prefix "$check_prefix" "$build/bin/KVTCheck.exe" "${strict[@]}" \
+    "$(WINEPREFIX=$check_prefix WINEDEBUG=-all kvt_wine winepath -w "$folder" 2>/dev/null)" || code=$?
+  return "$code"
+}
+
 main() {
+  if [ "${1:-}" = --check ]; then
+    shift
+    build_programs
+    fill_medium
+    check_medium "$@"
+    return
+  fi
   case "${1:-}" in
   --inside-xvfb)
     install_headless

@@ -47,6 +47,7 @@ configure i686-tests toolchain-i686-w64-mingw32-tests -DKVT_RELEASE_DIR="$build/
 for tree in x86_64 i686; do
   scripts/check-pe.sh "$build/$tree/bin/Varnet01.dll" tests/varnet/exports/*.txt
   scripts/check-pe.sh "$build/$tree/bin/KVTInstall.exe"
+  scripts/check-pe.sh "$build/$tree/bin/KVTCheck.exe"
 done
 cmake -S tests/native -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build/native" -j "$jobs"

@@ -1,7 +1,5 @@
 #include "Catalogue.h"
 
-#include <climits>
-
 #include "ConfigFile.h"
 #include "PathText.h"
 #include "Varnet01.h"
@@ -26,45 +24,6 @@ bool ToolCheckBox::OnReflectedCommand(WORD code) {
     SetChecked(!IsChecked());
     if (onClick) onClick();
     return true;
-}
-
-// ---- Reading a tool section ----
-
-int SpaceBytes(int megabytes) {
-    long long bytes = static_cast<long long>(megabytes) * 1048576LL;
-    if (bytes < 0) return 0;
-    if (bytes > INT_MAX) return INT_MAX;
-    return static_cast<int>(bytes);
-}
-
-bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec) {
-    ini.SetDefaultPid(n);
-    char section[256];
-    lstrcpynA(section, ini.GetSection(), sizeof section);
-    rec.section = ini.GetSectionName(section, n) ? section : "";
-    rec.name = ini.GetSectionIniString("Name", "?");
-    rec.dir = ini.GetSectionIniString("Dir", rec.name.c_str());
-
-    bool offered = true;
-    switch (family) {
-    case FamilyWin95: offered = ini.GetSectionIniValue("Win95", 1) != 0; break;
-    case FamilyWin98: offered = ini.GetSectionIniValue("Win98", 1) != 0; break;
-    case FamilyNT: offered = ini.GetSectionIniValue("WinNT", 1) != 0; break;
-    case FamilyUnknown: break;
-    }
-
-    rec.file = ini.GetSectionIniString("File", "");
-    rec.setup = ini.GetSectionIniString("Setup", "Setup.exe");
-    rec.command = ini.GetSectionIniString("Command", "");
-    rec.title = ini.GetIniString("Title", n, "Setup");
-    rec.languageGerman = ini.GetSectionIniString("Sprache_d", "1");
-    rec.languageEnglish = ini.GetSectionIniString("Sprache_e", "0");
-    rec.installPath = ini.GetSectionIniFlag("Installpath", 1);
-    rec.space = SpaceBytes(ini.GetSectionIniValue("Space", 20));
-    rec.delay = ini.GetSectionIniValue("Delay", 10);
-    rec.copyFiles = ini.GetSectionIniValue("CopyFiles", 1);
-    rec.restartWindows = rec.file.empty() ? 0 : ini.GetSectionIniFlag("RestartWindows", 1);
-    return offered;
 }
 
 // ---- Slot layout ----
@@ -128,7 +87,7 @@ void ToolCatalogue::AddTool(CDialog& dialog, int index, WindowsFamily family, HF
     if (box->Create(dialog, "BUTTON", box->record.name.c_str(), style, slot, IDC_TOOL_FIRST + index)) {
         SendMessageA(box->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         EnableWindow(box->hwnd(), offered ? TRUE : FALSE);
-        box->SetChecked(ini.GetSectionIniFlag("Select", offered && selectAll_ ? 1 : 0) != 0);
+        box->SetChecked(ReadToolSelect(ini, offered, selectAll_));
     }
     tools_.push_back(std::move(box));
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CatalogueReading.h"
 #include "Dialog.h"
 #include "ToolRecord.h"
 #include "WindowsFamily.h"
@@ -41,16 +42,6 @@ public:
 // the trailing "\") and the number of tools. Null when there are 1 to 32
 // tools, or the message that says why the catalogue cannot be used.
 const char* OpenCatalogue(CIniData& config, std::string& mediumRoot, int& count);
-
-// Reads tool n's section (n is 1-based) into `rec` with `ini`'s default
-// section set to n. Returns whether the tool is offered on `family`; only the
-// key of that family is read.
-bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec);
-
-// Bytes for a Space value in megabytes. The record holds a signed 32-bit
-// count: requirements it cannot hold are capped at its largest value, and
-// negative ones mean no requirement.
-int SpaceBytes(int megabytes);
 
 // Places the tool check boxes in the "Software Tools" group box: 20-pixel
 // rows from just below its top edge, a new column from its middle once a

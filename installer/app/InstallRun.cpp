@@ -1,5 +1,7 @@
 #include "InstallRun.h"
 
+#include "CatalogueReading.h"
+
 #include "Format.h"
 #include "InstallTypes.h"
 #include "PathText.h"
@@ -19,13 +21,7 @@ std::string InstallRun::TargetFolder(const std::string& drive, const std::string
 
 namespace {
 
-// The project names a registry key, SOFTWARE\Tarvo Kinetics\<project> (a key
-// name holds at most 255 characters, and the library reads what it stores
-// into buffers of 256 bytes), and folders, <drive>Tarvo\<project> and
-// <drive>Tarvo\<project>\<Dir>, below which a tool's files must still fit in
-// MAX_PATH (260) and a folder in the 248 that CreateDirectory allows. 64
-// characters leave some 170 for the tool's folder, its subfolders and names.
-const size_t kMaxProjectLength = 64;
+// kMaxProjectLength: CatalogueReading.h, which says why.
 
 // What no folder or single key name can hold: the separators, the
 // characters Windows reserves in file names, and control characters.

@@ -1,25 +1,8 @@
 // Preparation of a job: setup kind, first phase, busy and free-space checks.
 #include "ToolInstallJob.h"
 
+#include "SetupPlan.h"
 #include "Varnet01.h"
-
-namespace {
-
-const struct {
-    const char* keyword;
-    SetupKind kind;
-} kKinds[] = {
-    {"Ulvan", SetupUlvan},     {"Qev", SetupQev},       {"Trakset", SetupTrakset},
-    {"Lapvue", SetupLapvue},   {"Components", SetupComponents},
-};
-
-const char* KindName(SetupKind kind) {
-    for (const auto& k : kKinds)
-        if (k.kind == kind) return k.keyword;
-    return "standard";
-}
-
-}  // namespace
 
 bool CToolInstallJob::Prepare() {
     try {
@@ -46,21 +29,15 @@ bool CToolInstallJob::PrepareSteps() {
     const char* temp = fGetWindowsDirectory(VARNET_DIR_TEMP);
     stagingListPath = JoinPath(temp ? temp : "", "~KVTFile.tmp");
 
-    setupKind = SetupStandard;
-    for (const auto& k : kKinds) {
-        if (EqualsNoCase(tool.dir, k.keyword)) {
-            setupKind = k.kind;
-            // These setups leave no main file the job could look for; the
-            // record keeps the empty File for the rest of the run.
-            tool.file.clear();
-            break;
-        }
-    }
+    setupKind = SetupKindOf(tool.dir);
+    // These setups leave no main file the job could look for; the record
+    // keeps the empty File for the rest of the run.
+    if (setupKind != SetupStandard) tool.file.clear();
 
     if (log) {
         const bool runsSetup = !tool.file.empty() || setupKind != SetupStandard;
         log->Line(tool.name + ": target folder " + targetFolder + ", setup kind " +
-                  KindName(setupKind) + (runsSetup ? "" : " (project files only, no setup)"));
+                  SetupKindName(setupKind) + (runsSetup ? "" : " (project files only, no setup)"));
     }
     if (!tool.file.empty() || setupKind != SetupStandard) {
         projectFilesOnly = 0;

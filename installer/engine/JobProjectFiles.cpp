@@ -67,23 +67,11 @@ void CToolInstallJob::CopyGroupInto(const std::string& folder, const std::string
 void CToolInstallJob::CopyProjectFiles() {
     // targetFolder stays the tool's own folder; each group's folder is
     // derived from it.
-    const std::string toolFolder = setupKind == SetupUlvan ? targetFolder + "2.1" : targetFolder;
     failedPlacements_ = 0;
-    CopyGroupInto(toolFolder, "APP");
-    const std::string tarvo = toolFolder.substr(0, 3) + "Tarvo";
-    CopyGroupInto(tarvo, "Tarvo");
-    CopyGroupInto(JoinPath(tarvo, projectName), "Projekt");
-
-    // Without a known folder the group would land in the current drive's
-    // root: it is left out instead.
-    const struct {
-        const char* group;
-        int kind;
-    } machineGroups[] = {{"Win", VARNET_DIR_WINDOWS}, {"WinSys", VARNET_DIR_SYSTEM}};
-    for (const auto& g : machineGroups) {
-        const std::string folder = WindowsFolder(g.kind);
-        if (!folder.empty()) CopyGroupInto(folder, g.group);
-    }
+    for (const GroupFolder& g : GroupFolders(setupKind, targetFolder, projectName,
+                                             WindowsFolder(VARNET_DIR_WINDOWS),
+                                             WindowsFolder(VARNET_DIR_SYSTEM)))
+        if (!g.folder.empty()) CopyGroupInto(g.folder, g.group);
     // Every group has been tried; one file missing is no success.
     EndJob(failedPlacements_ ? ResultCannotWriteTarget : ResultSuccess);
 }

@@ -9,11 +9,10 @@
 void CToolInstallJob::StartSetup() {
     if (!tool.command.empty()) setupArguments = tool.setup + " " + tool.command;
 
-    const bool ownCommandLine = setupKind == SetupQev || setupKind == SetupTrakset ||
-                                setupKind == SetupLapvue || setupKind == SetupComponents;
+    const bool ownCommandLine = HasOwnCommandLine(setupKind);
     if (ownCommandLine) {
         // Looked up on the medium, without the "SETUP.EX_" fallback.
-        if (!PathExists(UpperAscii(JoinPath(setupSourceFolder, tool.setup)))) {
+        if (SetupToStart(setupSourceFolder, tool.setup).empty()) {
             EndJob(ResultSetupNotFound);
             return;
         }

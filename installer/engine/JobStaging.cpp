@@ -12,6 +12,7 @@
 // recognisable, and a later job refuses to park over one.
 #include "FileIo.h"
 #include "FolderEntries.h"
+#include "SetupPlan.h"
 #include "ToolInstallJob.h"
 
 #include "Varnet01.h"
@@ -24,20 +25,7 @@ using projectfiles::CreateForWrite;
 using projectfiles::OpenForRead;
 using projectfiles::WriteAll;
 
-struct CToolInstallJob::StagedCopy {
-    std::string name;    // as InstallFile is given it
-    std::string dest;    // folder it goes to
-    std::string src;     // folder it comes from
-    std::string listed;  // the staging list's line: the path of the copy
-    unsigned long long size;  // on the medium, for the log
-};
-
 namespace {
-
-unsigned long long EntrySize(const FolderEntries& entries) {
-    return (static_cast<unsigned long long>(entries.entry().nFileSizeHigh) << 32) |
-           entries.entry().nFileSizeLow;
-}
 
 // Size and FNV-1a hash of a file's content; empty when it cannot be read.
 // Tells whether the setup wrote over a staged copy: a write time alone
@@ -87,9 +75,7 @@ void CToolInstallJob::CopySetupFiles() {
         return;
     }
 
-    std::string setupPath = UpperAscii(JoinPath(setupSourceFolder, tool.setup));
-    if (!PathExists(setupPath) && EndsWith(setupPath, "SETUP.EXE")) setupPath.back() = '_';
-    if (!PathExists(setupPath)) {
+    if (SetupToStage(setupSourceFolder, tool.setup).empty()) {
         EndJob(ResultSetupNotFound);
         return;
     }
@@ -133,31 +119,7 @@ void CToolInstallJob::CopySetupFiles() {
 }
 
 std::vector<CToolInstallJob::StagedCopy> CToolInstallJob::StagingPlan() const {
-    std::vector<StagedCopy> copies;
-    for (FolderEntries entries(setupSourceFolder); entries.Next();) {
-        if (entries.isFolder()) continue;
-        std::string name = UpperAscii(entries.name());
-        if (name == "_ISDEL.EXE") continue;
-        // InstallFile stores "SETUP.EX_" as "SETUP.EXE"; the list names
-        // what is on disk.
-        std::string onDisk = name;
-        if (EndsWith(onDisk, "SETUP.EX_")) onDisk.back() = 'E';
-        copies.push_back({name, targetFolder, setupSourceFolder, JoinPath(targetFolder, onDisk),
-                          EntrySize(entries)});
-    }
-
-    if (setupKind == SetupUlvan) {
-        for (const char* sub : {"W2KSUP", "Manuals"}) {
-            const std::string dest = JoinPath(targetFolder, sub);
-            const std::string src = JoinPath(setupSourceFolder, sub);
-            for (FolderEntries entries(src); entries.Next();) {
-                if (entries.isFolder()) continue;
-                copies.push_back({UpperAscii(entries.name()), dest, src,
-                                  JoinPath(dest, entries.name()), EntrySize(entries)});
-            }
-        }
-    }
-    return copies;
+    return ::StagingPlan(setupSourceFolder, targetFolder, setupKind);
 }
 
 bool CToolInstallJob::ParkShadowedFiles(const std::vector<StagedCopy>& copies) {
@@ -192,10 +154,8 @@ void CToolInstallJob::UnparkAll() {
 }
 
 void CToolInstallJob::StageFiles(HANDLE list, const std::vector<StagedCopy>& copies) {
-    if (setupKind == SetupUlvan) {
-        for (const char* sub : {"W2KSUP", "Manuals"})
-            CreateDirectoryA(JoinPath(targetFolder, sub).c_str(), NULL);
-    }
+    for (const std::string& sub : StagedSubfolders(setupKind))
+        CreateDirectoryA(JoinPath(targetFolder, sub).c_str(), NULL);
     unsigned long staged = 0;
     unsigned long long bytes = 0;
     for (const StagedCopy& copy : copies) {

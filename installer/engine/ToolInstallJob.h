@@ -12,6 +12,7 @@
 #include "Language.h"
 #include "PathText.h"
 #include "RunLog.h"
+#include "SetupPlan.h"
 #include "ToolRecord.h"
 #include "WindowsFamily.h"
 
@@ -146,7 +147,7 @@ private:
     bool PrepareSteps();       // Prepare without its guard
     void StopWaiting();        // phase 3 ends with the setup still there
     void CopySetupFiles();     // phase 1
-    struct StagedCopy;
+    typedef StagedFile StagedCopy;
     std::vector<StagedCopy> StagingPlan() const;
     bool ParkShadowedFiles(const std::vector<StagedCopy>& copies);
     void UnparkAll();          // undoes the parking after a failed one

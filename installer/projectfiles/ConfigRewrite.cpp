@@ -4,13 +4,54 @@
 
 #include "FileIo.h"
 
+#include <iterator>
+
 namespace projectfiles {
 
 namespace {
 
 const size_t kFlushSize = 64 * 1024;
 
+// In the order they are replaced: a value may bring in a placeholder of a
+// later row, which is then replaced as well. The last three are folders.
+const char* const kPlaceholders[] = {"%%LW%%",     "%%PROJEKT%%",   "%%NAME%%",
+                                     "%%FIRMA%%",  "%%SPRACHE%%",   "%%WINDIR%%",
+                                     "%%WINSYSDIR%%", "%%WINTEMP%%"};
+
+bool IsWordChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 }  // namespace
+
+const std::vector<std::string>& Placeholders() {
+    static const std::vector<std::string> names(std::begin(kPlaceholders), std::end(kPlaceholders));
+    return names;
+}
+
+int FindUnknownPlaceholders(const std::string& sourcePath, const PlaceholderReport& report) {
+    win::File source = OpenForRead(sourcePath);
+    if (!source) return 0;
+    const std::vector<std::string>& known = Placeholders();
+    LineReader reader(source.get());
+    std::string line;
+    for (int number = 1; reader.Next(line); ++number) {
+        for (size_t at = line.find("%%"); at != std::string::npos; at = line.find("%%", at)) {
+            size_t end = at + 2;
+            while (end < line.size() && IsWordChar(line[end])) ++end;
+            if (end == at + 2 || line.compare(end, 2, "%%") != 0) {
+                at = end > at + 2 ? end : at + 1;
+                continue;
+            }
+            const std::string word = line.substr(at, end + 2 - at);
+            bool isKnown = false;
+            for (const std::string& k : known) isKnown = isKnown || k == word;
+            if (!isKnown) report(number, word);
+            at = end + 2;
+        }
+    }
+    return 1;
+}
 
 std::string ReplacePlaceholder(const std::string& line, const std::string& placeholder,
                                const std::string& value) {
@@ -123,18 +164,18 @@ int RewriteConfigFile(const Context& context, const std::string& targetPath,
     // The order matters: a value may bring in a placeholder of a later row,
     // which is then replaced as well.
     const std::string fixed[][2] = {
-        {"%%LW%%", context.targetFolder.substr(0, 2)},
-        {"%%PROJEKT%%", context.projectName},
-        {"%%NAME%%", context.userName},
-        {"%%FIRMA%%", context.company},
-        {"%%SPRACHE%%", context.languageValue},
+        {kPlaceholders[0], context.targetFolder.substr(0, 2)},
+        {kPlaceholders[1], context.projectName},
+        {kPlaceholders[2], context.userName},
+        {kPlaceholders[3], context.company},
+        {kPlaceholders[4], context.languageValue},
     };
     const struct {
         const char* placeholder;
         const std::string& folder;
-    } folders[] = {{"%%WINDIR%%", context.windowsFolder},
-                   {"%%WINSYSDIR%%", context.systemFolder},
-                   {"%%WINTEMP%%", context.tempFolder}};
+    } folders[] = {{kPlaceholders[5], context.windowsFolder},
+                   {kPlaceholders[6], context.systemFolder},
+                   {kPlaceholders[7], context.tempFolder}};
 
     LineReader reader(source.get());
     std::string line, out;

@@ -46,6 +46,12 @@ struct Context {
     // Hears of every file InstallFile could not place and every target
     // folder a walk could not make; may be empty.
     PlaceFailed failed;
+    // A walk that only reports: no target folder is made, and each file
+    // found goes to the walk's PlaceFile alone (which then places nothing).
+    bool reportOnly = false;
+    // Hears of every source tree a walk enters (the tree, each of its
+    // variants and overlays that exists), before its files; may be empty.
+    std::function<void(const std::string& sourceRoot)> treeFound;
     // The install log, or null: with one, every tree copied is logged with
     // the files and bytes placed.
     RunLog* log = nullptr;
@@ -71,11 +77,26 @@ void CopyFileGroup(const Context& context, const std::string& group, const Place
 void CopyProjectTree(const Context& context, const std::string& targetRoot,
                      const std::string& sourceRoot, const PlaceFile& place);
 // Breadth-first walk of one tree; a missing source creates nothing. A
-// target folder that cannot be made is told to `failed`. With `tally`, what
-// was placed is added to it.
+// target folder that cannot be made is told to `failed`.
 void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
-                  const PlaceFile& place, const PlaceFailed& failed = PlaceFailed(),
+                  const PlaceFile& place, const PlaceFailed& failed = PlaceFailed());
+// The same walk with the context's hooks: its failures, a report-only walk,
+// the trees found. With `tally`, what was placed is added to it.
+void CopyTreeOnce(const Context& context, const std::string& targetRoot,
+                  const std::string& sourceRoot, const PlaceFile& place,
                   TreeTally* tally = nullptr);
+
+// What InstallFile would do with one file, without doing it.
+struct Placement {
+    std::string sourcePath;
+    std::string namedPath;      // the name the copy is made under
+    std::string targetPath;     // where the file lands: a "_~_" dropped too
+    bool onlyIfAbsent = false;  // an existing file of that name stays
+    bool rewritten = false;     // a configuration file: placeholders replaced
+    bool movesDrives = false;   // a "_~_" byte copy: drive letters moved
+};
+Placement PlanPlacement(const Context& context, const std::string& name,
+                        const std::string& destFolder, const std::string& srcFolder);
 
 // Places one file by the context's naming rule: configuration files are
 // rewritten, others copied as bytes through `buffer` (kept by the caller so
@@ -94,6 +115,10 @@ int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
 // case. Number of bytes rewritten, or -1 when the file cannot be opened for
 // update.
 int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive);
+// The bytes MoveDriveLetters would replace in a "_~_" copy (the old drive
+// letters), in file order, without changing the file. -1 when it cannot be
+// read, else their number.
+int FindDriveLetters(const std::string& path, std::string& letters);
 
 // Writes the source line by line, placeholders replaced, CR LF line ends.
 // The text goes to a file beside the target, which replaces the target once
@@ -121,5 +146,45 @@ struct RegImportTally {
 // library's registry functions. 1 when the file could be opened. With
 // `tally`, the lines are counted into it.
 int ImportRegFile(const std::string& path, RegImportTally* tally = nullptr);
+
+// What the registry-file parser made of one line.
+enum class RegLine {
+    Key,            // a key created: root, key
+    String,         // a string value stored: root, key, name, value
+    Dword,          // a dword value stored: root, key, name, number
+    NotKeyOrValue,  // neither "[" nor a double quote in front: skipped
+    NoKeyPath,      // a key line without "]" or without a key below the root
+    UnknownRoot,    // a key line whose root is none of the six: root
+    NoEquals,       // a value line without "="
+    UnquotedName,   // a value line whose name has no closing quote
+    UnclosedText,   // a string value without its closing quote
+    NoType,         // neither a quoted text nor "type:" behind "="
+    OtherType,      // a type other than dword (hex, hex(2), ...): value holds it
+    NoNumber,       // a dword without a hexadecimal number
+    NoKey           // a value before any key with a known root: nothing stored
+};
+struct RegLineReport {
+    int line = 0;        // 1-based
+    RegLine what = RegLine::NotKeyOrValue;
+    std::string text;    // the line, trimmed
+    std::string root;    // as written
+    std::string key;
+    std::string name;
+    std::string value;   // the string stored, or the type not read
+    unsigned long number = 0;
+};
+typedef std::function<void(const RegLineReport&)> RegReport;
+// The parser in a mode that only reports: every line that is not empty,
+// with what importing it would do; nothing is written. 1 when the file
+// could be opened.
+int ImportRegFile(const std::string& path, const RegReport& report);
+
+// Placeholders RewriteConfigFile replaces, in its order.
+const std::vector<std::string>& Placeholders();
+// Reports each text of the form "%%WORD%%" in the file that is none of
+// them, with its 1-based line; the rewrite leaves these as they are. 1 when
+// the file could be opened.
+typedef std::function<void(int line, const std::string& placeholder)> PlaceholderReport;
+int FindUnknownPlaceholders(const std::string& sourcePath, const PlaceholderReport& report);
 
 }  // namespace projectfiles

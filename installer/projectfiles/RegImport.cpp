@@ -73,59 +73,114 @@ bool ParseHex(const std::string& text, DWORD& number) {
 struct RegState {
     HKEY root = NULL;     // none until a key line names a known root
     std::string key;
+    const RegReport* report = NULL;  // set: nothing is written, all is told
+    RegLineReport line;              // of the line being read
+    bool applied = false;            // the line's key made or value written
 };
 
-// True when the line names a key of a known root (the library tells no
-// success for a key alone: a key it could not make shows in the values that
-// fail after it).
-bool KeyLine(const std::string& line, RegState& state) {
+// Tells the report of the current line's outcome; false when there is no
+// report and the caller writes.
+bool Told(RegState& state, RegLine what) {
+    if (!state.report) return false;
+    state.line.what = what;
+    (*state.report)(state.line);
+    return true;
+}
+
+void KeyLine(const std::string& line, RegState& state) {
     size_t close = line.find(']');
-    if (close == std::string::npos) return false;
+    if (close == std::string::npos) {
+        Told(state, RegLine::NoKeyPath);
+        return;
+    }
     std::string text = line.substr(1, close - 1);
     size_t slash = text.find('\\');
-    if (slash == std::string::npos) return false;  // a root alone names no key
-    HKEY root = RootByName(text.substr(0, slash));
+    if (slash == std::string::npos) {  // a root alone names no key
+        Told(state, RegLine::NoKeyPath);
+        return;
+    }
+    state.line.root = text.substr(0, slash);
+    HKEY root = RootByName(state.line.root);
     if (!root) {
         // A deletion line or a misspelt root: what follows must not land in
         // the key of an earlier line, so values are dropped until the next
         // key with a known root.
         state.root = NULL;
         state.key.clear();
-        return false;
+        Told(state, RegLine::UnknownRoot);
+        return;
     }
     state.root = root;
     state.key = text.substr(slash + 1);
-    fWriteRegistry(state.root, state.key.c_str(), NULL, NULL);
-    return true;
+    state.line.key = state.key;
+    // The library tells no success for a key alone: a key it could not make
+    // shows in the values that fail after it.
+    if (!Told(state, RegLine::Key)) {
+        fWriteRegistry(state.root, state.key.c_str(), NULL, NULL);
+        state.applied = true;
+    }
 }
 
-// True when the line wrote its value.
-bool ValueLine(const std::string& line, const RegState& state) {
+void ValueLine(const std::string& line, RegState& state) {
     std::string body = line.substr(1);
     size_t eq = body.find('=');
-    if (eq == std::string::npos) return false;
+    if (eq == std::string::npos) {
+        Told(state, RegLine::NoEquals);
+        return;
+    }
     const std::string namePart = body.substr(0, eq);
     const std::string rest = TrimStart(body.substr(eq + 1));
     size_t nameEnd = namePart.rfind('"');
-    if (nameEnd == std::string::npos) return false;
+    if (nameEnd == std::string::npos) {
+        Told(state, RegLine::UnquotedName);
+        return;
+    }
     const std::string name = namePart.substr(0, nameEnd);
+    state.line.name = name;
+    state.line.key = state.key;
 
     if (!rest.empty() && rest[0] == '"') {
         size_t textEnd = rest.rfind('"');
-        if (textEnd == 0) return false;
+        if (textEnd == 0) {
+            Told(state, RegLine::UnclosedText);
+            return;
+        }
         const std::string text = rest.substr(1, textEnd - 1);
-        return state.root &&
-               fWriteRegistry(state.root, state.key.c_str(), name.c_str(), text.c_str()) != 0;
+        state.line.value = text;
+        if (!state.root) {
+            Told(state, RegLine::NoKey);
+            return;
+        }
+        if (!Told(state, RegLine::String))
+            state.applied =
+                fWriteRegistry(state.root, state.key.c_str(), name.c_str(), text.c_str()) != 0;
+        return;
     }
 
     size_t colon = rest.find(':');
-    if (colon == std::string::npos) return false;
-    if (!EqualsNoCase(rest.substr(0, colon), "dword")) return false;  // hex(...), expandable, ...
+    if (colon == std::string::npos) {
+        Told(state, RegLine::NoType);
+        return;
+    }
+    if (!EqualsNoCase(rest.substr(0, colon), "dword")) {  // hex(...), expandable, ...
+        state.line.value = rest.substr(0, colon);
+        Told(state, RegLine::OtherType);
+        return;
+    }
     DWORD number = 0;
     // Without digits there is no number: nothing is written.
-    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number)) return false;
-    return state.root &&
-           fWriteRegistryValue(state.root, state.key.c_str(), name.c_str(), number) != 0;
+    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number)) {
+        Told(state, RegLine::NoNumber);
+        return;
+    }
+    state.line.number = number;
+    if (!state.root) {
+        Told(state, RegLine::NoKey);
+        return;
+    }
+    if (!Told(state, RegLine::Dword))
+        state.applied =
+            fWriteRegistryValue(state.root, state.key.c_str(), name.c_str(), number) != 0;
 }
 
 // The registry editor's first line, which names the format.
@@ -134,13 +189,12 @@ bool IsHeaderLine(const std::string& line) {
            line.compare(0, 31, "Windows Registry Editor Version") == 0;
 }
 
-}  // namespace
-
-int ImportRegFile(const std::string& path, RegImportTally* tally) {
+int Import(const std::string& path, const RegReport* report, RegImportTally* tally) {
     win::File file = OpenForRead(path);
     if (!file) return 0;
 
     RegState state;
+    state.report = report;
     LineReader reader(file.get());
     std::string raw;
     int number = 0;
@@ -152,13 +206,18 @@ int ImportRegFile(const std::string& path, RegImportTally* tally) {
         if (nul != std::string::npos) raw.erase(nul);
         const std::string line = Trim(raw);
         if (line.empty()) continue;
-        bool applied = false;
+        state.line = RegLineReport();
+        state.line.line = number;
+        state.line.text = line;
+        state.applied = false;
         if (line[0] == '[')
-            applied = KeyLine(line, state);
+            KeyLine(line, state);
         else if (line[0] == '"')
-            applied = ValueLine(line, state);
+            ValueLine(line, state);
+        else
+            Told(state, RegLine::NotKeyOrValue);
         if (!tally) continue;
-        if (applied) {
+        if (state.applied) {
             ++tally->applied;
         } else if (line[0] != ';' && !(number == 1 && IsHeaderLine(line))) {
             ++tally->skipped;
@@ -166,6 +225,16 @@ int ImportRegFile(const std::string& path, RegImportTally* tally) {
         }
     }
     return 1;
+}
+
+}  // namespace
+
+int ImportRegFile(const std::string& path, RegImportTally* tally) {
+    return Import(path, NULL, tally);
+}
+
+int ImportRegFile(const std::string& path, const RegReport& report) {
+    return Import(path, &report, NULL);
 }
 
 }  // namespace projectfiles

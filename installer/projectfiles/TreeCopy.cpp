@@ -52,6 +52,17 @@ const char* FindByte(const char* p, const char* end, char c) {
     return NULL;
 }
 
+// Drops the "_~_" prefix from the file-name part of a target path that has
+// a folder part; true when it did, and the copy's drive letters move.
+bool DropMovePrefix(std::string& target) {
+    size_t slash = target.rfind('\\');
+    if (slash == std::string::npos || slash == 0 ||
+        target.compare(slash + 1, strlen(kMovePrefix), kMovePrefix) != 0)
+        return false;
+    target.erase(slash + 1, strlen(kMovePrefix));
+    return true;
+}
+
 bool SetPosition(HANDLE file, unsigned long long pos) {
     LONG high = static_cast<LONG>(pos >> 32);
     DWORD low = SetFilePointer(file, static_cast<LONG>(pos & 0xFFFFFFFFu), &high, FILE_BEGIN);
@@ -84,12 +95,12 @@ namespace {
 void CopyLoggedTree(const Context& context, const std::string& targetRoot,
                     const std::string& sourceRoot, const PlaceFile& place) {
     if (!context.log) {
-        CopyTreeOnce(targetRoot, sourceRoot, place, context.failed);
+        CopyTreeOnce(context, targetRoot, sourceRoot, place);
         return;
     }
     if (!IsFolder(sourceRoot)) return;
     TreeTally tally;
-    CopyTreeOnce(targetRoot, sourceRoot, place, context.failed, &tally);
+    CopyTreeOnce(context, targetRoot, sourceRoot, place, &tally);
     context.log->Line("Copied " + sourceRoot + " to " + targetRoot + ": " +
                       Counted(tally.files, "file") + ", " + GroupedNumber(tally.bytes) + " bytes");
 }
@@ -104,8 +115,16 @@ void CopyProjectTree(const Context& context, const std::string& targetRoot,
 }
 
 void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
-                  const PlaceFile& place, const PlaceFailed& failed, TreeTally* tally) {
+                  const PlaceFile& place, const PlaceFailed& failed) {
+    Context context;
+    context.failed = failed;
+    CopyTreeOnce(context, targetRoot, sourceRoot, place);
+}
+
+void CopyTreeOnce(const Context& context, const std::string& targetRoot,
+                  const std::string& sourceRoot, const PlaceFile& place, TreeTally* tally) {
     if (!IsFolder(sourceRoot)) return;
+    if (context.treeFound) context.treeFound(sourceRoot);
 
     // Folders wait here in the order they were found: every file of a folder
     // is placed before anything below it.
@@ -119,8 +138,8 @@ void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
         while (!rel.empty() && rel[0] == '\\') rel.erase(0, 1);
         const std::string target = rel.empty() ? targetRoot : JoinPath(targetRoot, rel);
         // A target that cannot be made skips this folder and all below it.
-        if (fCreatePath(target.c_str()) != 0) {
-            if (failed) failed(target, GetLastError());
+        if (!context.reportOnly && fCreatePath(target.c_str()) != 0) {
+            if (context.failed) context.failed(target, GetLastError());
             continue;
         }
 
@@ -128,31 +147,40 @@ void CopyTreeOnce(const std::string& targetRoot, const std::string& sourceRoot,
             if (entries.isFolder()) {
                 folders.push(JoinPath(folder, entries.name()));
             } else if (place(entries.name(), target, folder) && tally) {
+                const WIN32_FIND_DATAA& found = entries.entry();
                 ++tally->files;
-                tally->bytes += (static_cast<unsigned long long>(entries.entry().nFileSizeHigh) << 32) |
-                                entries.entry().nFileSizeLow;
+                tally->bytes +=
+                    (static_cast<unsigned long long>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
             }
         }
     }
 }
 
-int InstallFile(const Context& context, std::vector<char>& buffer, const std::string& name,
-                const std::string& destFolder, const std::string& srcFolder) {
-    const std::string sourcePath = JoinPath(srcFolder, name);
+Placement PlanPlacement(const Context& context, const std::string& name,
+                        const std::string& destFolder, const std::string& srcFolder) {
+    Placement p;
+    p.sourcePath = JoinPath(srcFolder, name);
     std::string targetName = name;
-    bool onlyIfAbsent = false;
     if (context.naming == Naming::SetupFiles && EndsWith(name, "SETUP.EX_")) {
         targetName.back() = 'E';
     } else if (context.naming == Naming::ProjectFiles && !name.empty() && name.back() == '_') {
         targetName.pop_back();
-        onlyIfAbsent = true;
+        p.onlyIfAbsent = true;
     }
-    const std::string targetPath = JoinPath(destFolder, targetName);
-    if (onlyIfAbsent && PathExists(targetPath)) return 1;
-    const int placed = IsConfigName(targetName)
-                           ? RewriteConfigFile(context, targetPath, sourcePath)
-                           : CopyBinaryFile(buffer, targetPath, sourcePath);
-    if (!placed && context.failed) context.failed(targetPath, GetLastError());
+    p.namedPath = JoinPath(destFolder, targetName);
+    p.targetPath = p.namedPath;
+    p.rewritten = IsConfigName(targetName);
+    if (!p.rewritten) p.movesDrives = DropMovePrefix(p.targetPath);
+    return p;
+}
+
+int InstallFile(const Context& context, std::vector<char>& buffer, const std::string& name,
+                const std::string& destFolder, const std::string& srcFolder) {
+    const Placement plan = PlanPlacement(context, name, destFolder, srcFolder);
+    if (plan.onlyIfAbsent && PathExists(plan.namedPath)) return 1;
+    const int placed = plan.rewritten ? RewriteConfigFile(context, plan.namedPath, plan.sourcePath)
+                                      : CopyBinaryFile(buffer, plan.namedPath, plan.sourcePath);
+    if (!placed && context.failed) context.failed(plan.namedPath, GetLastError());
     return placed;
 }
 
@@ -162,13 +190,7 @@ int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
     if (!source) return 0;
 
     std::string target = targetPath;
-    bool moveDrive = false;
-    size_t slash = target.rfind('\\');
-    if (slash != std::string::npos && slash != 0 &&
-        target.compare(slash + 1, strlen(kMovePrefix), kMovePrefix) == 0) {
-        target.erase(slash + 1, strlen(kMovePrefix));
-        moveDrive = true;
-    }
+    const bool moveDrive = DropMovePrefix(target);
 
     win::File dest = CreateForWrite(target);
     if (!dest) return 0;
@@ -212,10 +234,12 @@ int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
     return 1;
 }
 
-int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive) {
-    win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file || IsReadOnly(file.get())) return -1;
+namespace {
+
+// The scan of MoveDriveLetters. With `letters` it writes nothing and
+// collects the bytes it would have replaced.
+int ScanDriveLetters(const win::File& file, const std::string& driveTemplate, char drive,
+                     std::string* letters) {
     // Without at least one character after the drive position there is
     // nothing to look for.
     if (driveTemplate.size() < 2) return 0;
@@ -266,10 +290,15 @@ int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, 
         // Every hit lies before what has been read, so the scan never reads
         // a byte it rewrote.
         for (unsigned long long at : hits) {
-            DWORD written = 0;
-            if (SetPosition(file.get(), at) && ::WriteFile(file.get(), &drive, 1, &written, NULL) &&
-                written == 1)
+            DWORD done = 0;
+            char old = 0;
+            if (!SetPosition(file.get(), at)) continue;
+            if (letters ? ::ReadFile(file.get(), &old, 1, &done, NULL) != FALSE
+                        : ::WriteFile(file.get(), &drive, 1, &done, NULL) != FALSE) {
+                if (done != 1) continue;
+                if (letters) *letters += old;
                 ++count;
+            }
         }
         if (!hits.empty() && !SetPosition(file.get(), readPos)) break;
 
@@ -279,6 +308,22 @@ int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, 
         have = keep;
     }
     return count;
+}
+
+}  // namespace
+
+int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive) {
+    win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file || IsReadOnly(file.get())) return -1;
+    return ScanDriveLetters(file, driveTemplate, drive, NULL);
+}
+
+int FindDriveLetters(const std::string& path, std::string& letters) {
+    letters.clear();
+    win::File file = OpenForRead(path);
+    if (!file) return -1;
+    return ScanDriveLetters(file, kDriveTemplate, 0, &letters);
 }
 
 }  // namespace projectfiles

@@ -1,0 +1,40 @@
+// What the installer reads from KVTInstall.ini, without any window: a tool's
+// section into its ToolRecord, the Space rule, and the longest project name
+// the install run accepts. The catalogue builds its check boxes on it; a
+// checker of the medium reads the file through the same code.
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "ToolRecord.h"
+#include "WindowsFamily.h"
+
+class CIniData;
+
+// How a key's value is read.
+enum class KeyKind { Text, Number, Flag };
+// Told of each key of a tool section just before it is read.
+typedef std::function<void(const char* key, KeyKind kind)> KeyRead;
+
+// Reads tool n's section (n is 1-based) into `rec` with `ini`'s default
+// section set to n. Returns whether the tool is offered on `family`; only the
+// key of that family is read.
+bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
+                    const KeyRead& heard = KeyRead());
+// Whether the tool's box starts checked: its Select flag, defaulting to the
+// select-all state for an offered tool and to unchecked for a withdrawn one.
+bool ReadToolSelect(CIniData& ini, bool offered, bool selectAll, const KeyRead& heard = KeyRead());
+
+// Bytes for a Space value in megabytes. The record holds a signed 32-bit
+// count: requirements it cannot hold are capped at its largest value, and
+// negative ones mean no requirement.
+int SpaceBytes(int megabytes);
+
+// The project names a registry key, SOFTWARE\Tarvo Kinetics\<project> (a key
+// name holds at most 255 characters, and the library reads what it stores
+// into buffers of 256 bytes), and folders, <drive>Tarvo\<project> and
+// <drive>Tarvo\<project>\<Dir>, below which a tool's files must still fit in
+// MAX_PATH (260) and a folder in the 248 that CreateDirectory allows. 64
+// characters leave some 170 for the tool's folder, its subfolders and names.
+const size_t kMaxProjectLength = 64;
