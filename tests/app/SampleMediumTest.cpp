@@ -32,22 +32,6 @@ const char kUser[] = "Jo Sample";
 const char kCompany[] = "Sample Works";
 const char kToolKeys[] = "SOFTWARE\\Tarvo Kinetics\\Sample";
 
-void CopyTree(const std::string& from, const std::string& to) {
-    kvttest::MakeDirs(to);
-    WIN32_FIND_DATAA e;
-    HANDLE find = FindFirstFileA((from + "\\*.*").c_str(), &e);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = e.cFileName;
-        if (name == "." || name == "..") continue;
-        if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            CopyTree(from + "\\" + name, to + "\\" + name);
-        else
-            CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-    } while (FindNextFileA(find, &e));
-    FindClose(find);
-}
-
 // Both registry views, whatever this test's own flavour: the registry
 // editor that applies NT.REG files may be a 64-bit program, an NSIS
 // installer a 32-bit one.
@@ -227,11 +211,11 @@ protected:
         std::string source = KVT_MEDIUM_DIR;
         for (char& c : source)
             if (c == '/') c = '\\';
-        CopyTree("Z:" + source, medium_);
+        kvttest::CopyTree("Z:" + source, medium_);
         ASSERT_TRUE(FileExists(medium_ + "\\KVTInstall.ini")) << "no medium at Z:" << source;
         // The NSIS installers and the stand-in setups, where run.sh puts
         // them; each stand-in records its run.
-        CopyTree(kvttest::BinDir() + "\\medium-setups", medium_);
+        kvttest::CopyTree(kvttest::BinDir() + "\\medium-setups", medium_);
         for (const NsisTool& t : kNsisTools)
             ASSERT_TRUE(FileExists(medium_ + "\\" + t.setup)) << "no NSIS installer " << t.setup;
         std::ifstream list(("Z:" + source + "\\stand-ins.txt").c_str());

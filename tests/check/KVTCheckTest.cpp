@@ -22,22 +22,6 @@ std::string WinPath(std::string unixPath) {
     return "Z:" + unixPath;
 }
 
-void CopyTree(const std::string& from, const std::string& to) {
-    kvttest::MakeDirs(to);
-    WIN32_FIND_DATAA e;
-    HANDLE find = FindFirstFileA((from + "\\*.*").c_str(), &e);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::string name = e.cFileName;
-        if (name == "." || name == "..") continue;
-        if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            CopyTree(from + "\\" + name, to + "\\" + name);
-        else
-            CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
-    } while (FindNextFileA(find, &e));
-    FindClose(find);
-}
-
 struct CheckRun {
     bool finished = false;
     DWORD exitCode = 0;
@@ -91,8 +75,8 @@ CheckRun RunCheck(const std::string& arguments) {
 // the stand-in setup under the names stand-ins.txt lists.
 void PrepareSampleMedium(const std::string& medium) {
     const std::string source = WinPath(KVT_MEDIUM_DIR);
-    CopyTree(source, medium);
-    CopyTree(kvttest::BinDir() + "\\medium-setups", medium);
+    kvttest::CopyTree(source, medium);
+    kvttest::CopyTree(kvttest::BinDir() + "\\medium-setups", medium);
     std::ifstream list((source + "\\stand-ins.txt").c_str());
     for (std::string line; std::getline(list, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -40,6 +40,22 @@ TempDir::TempDir(const char* tag) {
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
+void CopyTree(const std::string& from, const std::string& to) {
+    MakeDirs(to);
+    WIN32_FIND_DATAA e;
+    HANDLE find = FindFirstFileA((from + "\\*.*").c_str(), &e);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = e.cFileName;
+        if (name == "." || name == "..") continue;
+        if (e.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(from + "\\" + name, to + "\\" + name);
+        else
+            CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
+    } while (FindNextFileA(find, &e));
+    FindClose(find);
+}
+
 void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);

@@ -43,6 +43,8 @@ private:
 bool DeleteKeyTree(HKEY root, const std::string& path);
 // Removes a folder with everything in it (read-only files included).
 void RemoveTree(const std::string& path);
+// Copies every file and folder below `from` into `to` (made as needed).
+void CopyTree(const std::string& from, const std::string& to);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // "" when missing
