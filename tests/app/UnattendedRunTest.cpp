@@ -317,6 +317,36 @@ TEST(UnattendedRun, LogIsAppendedToAndAbsentWithoutTheSwitch) {
     EXPECT_TRUE(FileExists(scene.Target() + "\\Alpha\\Main.exe"));
 }
 
+// Backup answers the prompt for every tool whose folder is already there.
+TEST(UnattendedRun, BackupAnswerIsTheFilesAnswer) {
+    for (const bool backup : {true, false}) {
+        SCOPED_TRACE(backup ? "Backup=Yes" : "Backup=No");
+        Scene scene({Tool("Alpha")});
+        const std::string target = scene.Target() + "\\Alpha";
+        kvttest::MakeDirs(target);
+        kvttest::WriteFile(target + "\\Notes.txt", "the user's notes");
+        EXPECT_EQ(0u, scene.Run("/UNATTENDED=\"" +
+                                scene.Answers("Alpha", backup ? "Backup=Yes\r\n" : "") + "\""));
+        const std::string log = scene.Log();
+        std::vector<std::string> copies;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((target + "_backup_*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do copies.push_back(scene.Target() + "\\" + found.cFileName);
+            while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        if (backup) {
+            ASSERT_EQ(1u, copies.size()) << log;
+            EXPECT_EQ("the user's notes", ReadFile(copies[0] + "\\Notes.txt"));
+            EXPECT_TRUE(Contains(log, "Backup of " + target + " made in " + copies[0])) << log;
+        } else {
+            EXPECT_TRUE(copies.empty()) << log;
+            EXPECT_TRUE(Contains(log, "Backup of " + target + ": not made (Backup=No)")) << log;
+        }
+    }
+}
+
 // ---- Switches in a dialog run -----------------------------------------------
 
 struct BadLineCase {
