@@ -9,6 +9,9 @@
 #include "Varnet01.h"
 
 #include <queue>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <string.h>
 
 namespace projectfiles {
@@ -19,7 +22,7 @@ namespace {
 // only changes speed.
 const size_t kCopyBufferSize = 256 * 1024;
 // MoveDriveLetters reads this much at a time.
-const size_t kScanChunk = 64 * 1024;
+const size_t kScanChunk = 128 * 1024;
 
 const char kDriveTemplate[] = "?:\\tarvo\\";
 const char kMovePrefix[] = "_~_";
@@ -35,9 +38,21 @@ bool IsConfigName(const std::string& name) {
     return false;
 }
 
-// First `c` in [p, end), eight bytes at a time: the scan of a large marked
-// file should cost about as much as reading it.
+// First `c` in [p, end): the scan of a large marked file should cost about
+// as much as reading it. Sixteen bytes at a time where the processor has
+// SSE2 (every x86_64 one; the i686 release also runs on processors without
+// it), eight at a time elsewhere.
 const char* FindByte(const char* p, const char* end, char c) {
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    while (end - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned mask =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+        if (mask) return p + __builtin_ctz(mask);
+        p += 16;
+    }
+#else
     const unsigned long long ones = 0x0101010101010101ull;
     const unsigned long long spread = ones * static_cast<unsigned char>(c);
     while (end - p >= 8) {
@@ -47,8 +62,28 @@ const char* FindByte(const char* p, const char* end, char c) {
         if ((v - ones) & ~v & (ones << 7)) break;  // a zero byte: c is among these eight
         p += 8;
     }
+#endif
     for (; p < end; ++p)
         if (*p == c) return p;
+    return NULL;
+}
+
+// First place in [p, end) where `c` is followed by `next` (which may lie at
+// `end`): on most data a far rarer stop than `c` alone.
+const char* FindPair(const char* p, const char* end, char c, char next) {
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(c), second = _mm_set1_epi8(next);
+    while (end - p >= 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, second))));
+        if (mask) return p + __builtin_ctz(mask);
+        p += 16;
+    }
+#endif
+    for (; (p = FindByte(p, end, c)) != NULL; ++p)
+        if (p[1] == next) return p;
     return NULL;
 }
 
@@ -236,18 +271,50 @@ int CopyBinaryFile(std::vector<char>& buffer, const std::string& targetPath,
 
 namespace {
 
-// The scan of MoveDriveLetters. With `letters` it writes nothing and
-// collects the bytes it would have replaced.
-int ScanDriveLetters(const win::File& file, const std::string& driveTemplate, char drive,
-                     std::string* letters) {
-    // Without at least one character after the drive position there is
-    // nothing to look for.
-    if (driveTemplate.size() < 2) return 0;
+// What the drive-letter scan looks for: the template without its first
+// character, letters matched in any case.
+struct DrivePattern {
+    explicit DrivePattern(const std::string& driveTemplate)
+        : text(UpperAscii(driveTemplate.substr(driveTemplate.empty() ? 0 : 1))),
+          m(text.size()),
+          firstIsLetter(m > 0 && text[0] >= 'A' && text[0] <= 'Z'),
+          // Two bytes compared as they are: the second must not be a letter
+          // either, as letters match in any case.
+          pairSearch(m >= 2 && !firstIsLetter && !(text[1] >= 'A' && text[1] <= 'Z')) {}
 
-    const std::string pattern = UpperAscii(driveTemplate.substr(1));
-    const size_t m = pattern.size();
-    const bool firstIsLetter = pattern[0] >= 'A' && pattern[0] <= 'Z';
+    // Calls found(i) for every occurrence that starts at i in [from, to),
+    // where data holds every byte up to to + m - 1.
+    template <typename Found>
+    void Scan(const char* data, size_t from, size_t to, Found found) const {
+        for (size_t i = from; i < to;) {
+            if (!firstIsLetter) {
+                const char* next = pairSearch ? FindPair(data + i, data + to, text[0], text[1])
+                                              : FindByte(data + i, data + to, text[0]);
+                if (!next) return;
+                i = next - data;
+            } else if (UpperAscii(data[i]) != text[0]) {
+                ++i;
+                continue;
+            }
+            size_t k = 1;
+            while (k < m && UpperAscii(data[i + k]) == text[k]) ++k;
+            if (k == m) found(i);
+            ++i;
+        }
+    }
 
+    std::string text;
+    size_t m;
+    bool firstIsLetter;
+    bool pairSearch;
+};
+
+// The scan in chunks read from the file, for occurrences that start at
+// `from` or later. Each byte in front of one is rewritten to `drive` with a
+// write of its own, or, with `letters`, read and collected instead.
+int ScanInChunks(HANDLE file, const DrivePattern& pattern, unsigned long long from, char drive,
+                 std::string* letters) {
+    const size_t m = pattern.m;
     // The buffer keeps the last m - 1 bytes of the previous chunk in front of
     // the next one, so that occurrences across a chunk border are found.
     std::vector<char> buffer;
@@ -256,51 +323,42 @@ int ScanDriveLetters(const win::File& file, const std::string& driveTemplate, ch
     } catch (...) {
         return -1;
     }
-    unsigned long long base = 0;      // file offset of buffer[0]
-    unsigned long long readPos = 0;   // file offset behind the last byte read
+    if (!SetPosition(file, from)) return -1;
+    unsigned long long base = from;     // file offset of buffer[0]
+    unsigned long long readPos = from;  // file offset behind the last byte read
     size_t have = 0;
     int count = 0;
     std::vector<unsigned long long> hits;
 
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), buffer.data() + have, static_cast<DWORD>(kScanChunk), &got, NULL) ||
+        if (!ReadFile(file, buffer.data() + have, static_cast<DWORD>(kScanChunk), &got, NULL) ||
             got == 0)
             break;
         have += got;
         readPos += got;
 
         hits.clear();
-        const char* data = buffer.data();
-        for (size_t i = 0; i + m <= have;) {
-            if (!firstIsLetter) {
-                const char* next = FindByte(data + i, data + (have - m + 1), pattern[0]);
-                if (!next) break;
-                i = next - data;
-            } else if (UpperAscii(data[i]) != pattern[0]) {
-                ++i;
-                continue;
-            }
-            size_t k = 1;
-            while (k < m && UpperAscii(data[i + k]) == pattern[k]) ++k;
-            // An occurrence at the very start has no byte in front of it.
-            if (k == m && base + i >= 1) hits.push_back(base + i - 1);
-            ++i;
+        if (have >= m) {
+            pattern.Scan(buffer.data(), 0, have - m + 1, [&](size_t i) {
+                // An occurrence at the very start has no byte in front of it.
+                if (base + i >= 1) hits.push_back(base + i - 1);
+            });
         }
         // Every hit lies before what has been read, so the scan never reads
         // a byte it rewrote.
         for (unsigned long long at : hits) {
             DWORD done = 0;
             char old = 0;
-            if (!SetPosition(file.get(), at)) continue;
-            if (letters ? ::ReadFile(file.get(), &old, 1, &done, NULL) != FALSE
-                        : ::WriteFile(file.get(), &drive, 1, &done, NULL) != FALSE) {
+            if (!SetPosition(file, at)) continue;
+            if (letters ? ::ReadFile(file, &old, 1, &done, NULL) != FALSE
+                        : ::WriteFile(file, &drive, 1, &done, NULL) != FALSE) {
                 if (done != 1) continue;
                 if (letters) *letters += old;
                 ++count;
             }
         }
-        if (!hits.empty() && !SetPosition(file.get(), readPos)) break;
+        if (!hits.empty() && !SetPosition(file, readPos)) break;
 
         size_t keep = have < m - 1 ? have : m - 1;
         memmove(buffer.data(), buffer.data() + have - keep, keep);
@@ -316,14 +374,17 @@ int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, 
     win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
     if (!file || IsReadOnly(file.get())) return -1;
-    return ScanDriveLetters(file, driveTemplate, drive, NULL);
+    // Without at least one character after the drive position there is
+    // nothing to look for.
+    if (driveTemplate.size() < 2) return 0;
+    return ScanInChunks(file.get(), DrivePattern(driveTemplate), 0, drive, NULL);
 }
 
 int FindDriveLetters(const std::string& path, std::string& letters) {
     letters.clear();
     win::File file = OpenForRead(path);
     if (!file) return -1;
-    return ScanDriveLetters(file, kDriveTemplate, 0, &letters);
+    return ScanInChunks(file.get(), DrivePattern(kDriveTemplate), 0, 0, &letters);
 }
 
 }  // namespace projectfiles

@@ -52,10 +52,11 @@ TEST(MoveDriveLetters, FileThatCannotBeUpdated) {
     EXPECT_EQ("C:\\tarvo\\", ReadFile(dir / "ro.bin"));
 }
 
-// The file is read in chunks: occurrences cut by every possible chunk
-// border, and dense random ones, against a byte-by-byte reading of the rule.
+// The file is read in chunks (of a power of two up to 128 KB): occurrences
+// cut at every place by a chunk border, and dense random ones, against a
+// byte-by-byte reading of the rule.
 TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
-    std::string data(12 * 65536, 'x');
+    std::string data(24 * 65536, 'x');
     unsigned seed = 12345;
     const char alphabet[] = ":\\tarvoTARVO\\:xyz";
     for (char& c : data) {
@@ -65,7 +66,7 @@ TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
     const std::string occurrence = "Q:\\TarVo\\";
     // Border j cuts an occurrence k = j - 1 bytes after its start.
     for (size_t k = 0; k <= occurrence.size(); ++k)
-        data.replace(65536 * (k + 1) - k, occurrence.size(), occurrence);
+        data.replace(131072 * (k + 1) - k, occurrence.size(), occurrence);
     for (size_t at = 1000; at + 9 < data.size(); at += 7919)
         if (at % 65536 > 32 && at % 65536 < 65000) data.replace(at, 9, "z:\\tarvo\\");
 
