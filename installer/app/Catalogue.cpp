@@ -68,7 +68,7 @@ const char* ToolCatalogue::Load(CDialog& dialog, const RECT& group, WindowsFamil
     CIniData config = ConfigFile();
     int count = 0;
     if (const char* problem = OpenCatalogue(config, mediumRoot_, count)) return problem;
-    selectAll_ = config.GetConfigIniFlag("Selectall", 0) != 0;
+    selectAll_ = config.GetConfigIniFlag(kConfigSelectAll.name, 0) != 0;
 
     SlotLayout layout(group, count);
     tools_.reserve(static_cast<size_t>(count));

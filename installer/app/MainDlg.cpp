@@ -2,6 +2,7 @@
 
 #include "AnswerFile.h"
 #include "BackupOffer.h"
+#include "CatalogueReading.h"
 #include "ConfigFile.h"
 #include "PathText.h"
 #include "ProgressDlg.h"
@@ -83,14 +84,14 @@ void CMainDlg::ApplyLanguage(Language language) {
 
 void CMainDlg::InitProjectField() {
     CIniData config = ConfigFile();
-    std::string project = config.GetConfigIniString("Project", "");
+    std::string project = config.GetConfigIniString(kConfigProject.name, "");
     if (project.empty()) {
         project = "KVT";
         EnableWindow(Item(IDC_PROJECT), TRUE);
     }
     // Setting the text runs the project-change reload.
     SetItemText(IDC_PROJECT, project.c_str());
-    if (config.GetConfigIniFlag("ProjectEdit", 0)) EnableWindow(Item(IDC_PROJECT), TRUE);
+    if (config.GetConfigIniFlag(kConfigProjectEdit.name, 0)) EnableWindow(Item(IDC_PROJECT), TRUE);
 }
 
 void CMainDlg::LoadSettingsAtStart() {
@@ -99,15 +100,15 @@ void CMainDlg::LoadSettingsAtStart() {
 
     int language;
     if (!ReadSettingNumber(key, "Language", &language))
-        language = config.GetConfigIniFlag("Language", 0);
+        language = config.GetConfigIniFlag(kConfigLanguage.name, 0);
     ApplyLanguage(LanguageFromValue(language));
 
     std::string name = ReadSettingString(key, "Name");
-    if (name.empty()) name = config.GetConfigIniString("Name", "");
+    if (name.empty()) name = config.GetConfigIniString(kConfigName.name, "");
     SetItemText(IDC_USER_NAME, name.c_str());
 
     std::string company = ReadSettingString(key, "Company");
-    if (company.empty()) company = config.GetConfigIniString("Company", "");
+    if (company.empty()) company = config.GetConfigIniString(kConfigCompany.name, "");
     SetItemText(IDC_COMPANY, company.c_str());
 
     startDrive_ = CompleteDriveText(ReadSettingString(key, "Drive"));

@@ -6,6 +6,15 @@
 
 #include "Varnet01.h"
 
+const ConfigKey kConfigSelectAll = {"Selectall", KeyKind::Flag};
+const ConfigKey kConfigProject = {"Project", KeyKind::Text};
+const ConfigKey kConfigProjectEdit = {"ProjectEdit", KeyKind::Flag};
+const ConfigKey kConfigLanguage = {"Language", KeyKind::Flag};
+const ConfigKey kConfigName = {"Name", KeyKind::Text};
+const ConfigKey kConfigCompany = {"Company", KeyKind::Text};
+const ConfigKey* const kConfigKeys[6] = {&kConfigSelectAll, &kConfigProject, &kConfigProjectEdit,
+                                         &kConfigLanguage,  &kConfigName,    &kConfigCompany};
+
 int SpaceBytes(int megabytes) {
     long long bytes = static_cast<long long>(megabytes) * 1048576LL;
     if (bytes < 0) return 0;

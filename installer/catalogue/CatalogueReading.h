@@ -26,6 +26,21 @@ bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
 // select-all state for an offered tool and to unchecked for a withdrawn one.
 bool ReadToolSelect(CIniData& ini, bool offered, bool selectAll, const KeyRead& heard = KeyRead());
 
+// The keys read from [Config] besides the numbered tool list. The installer
+// reads them by these names, so a checker of the medium knows every one.
+struct ConfigKey {
+    const char* name;
+    KeyKind kind;
+};
+extern const ConfigKey kConfigSelectAll;    // every offered tool starts checked
+extern const ConfigKey kConfigProject;      // the fixed project name
+extern const ConfigKey kConfigProjectEdit;  // the user may change the project
+extern const ConfigKey kConfigLanguage;     // 1: German, before the user's own choice
+extern const ConfigKey kConfigName;         // the user's name, before the saved one
+extern const ConfigKey kConfigCompany;      // the company, before the saved one
+// All of the above.
+extern const ConfigKey* const kConfigKeys[6];
+
 // Bytes for a Space value in megabytes. The record holds a signed 32-bit
 // count: requirements it cannot hold are capped at its largest value, and
 // negative ones mean no requirement.

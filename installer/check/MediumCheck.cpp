@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -79,6 +81,11 @@ std::string Megabytes(unsigned long long bytes) {
     return std::to_string((bytes + 1048575) / 1048576) + " MB";
 }
 
+struct KnownKey {
+    std::string name;
+    KeyKind kind;
+};
+
 class Checker {
 public:
     Checker(const std::string& shown, const std::string& full, Findings& findings)
@@ -94,8 +101,7 @@ private:
         ToolRecord record;
         SetupKind kind = SetupStandard;
         std::string folder;  // full path on the medium
-        std::set<std::string> keysRead;
-        std::vector<std::string> keyOrder;
+        std::vector<KnownKey> keysRead;  // in the order the installer reads them
     };
 
     // The path as the user named it, for a full path below the medium.
@@ -116,6 +122,12 @@ private:
     }
 
     void CheckToolList(int count);
+    void CheckConfig();
+    // Keys the installer never reads, values longer than it keeps, numbers
+    // that are none; `known` are the keys it reads, with how.
+    void CheckEntries(const IniSection& section, const std::vector<KnownKey>& known,
+                      const std::function<std::string(const char*)>& textOf,
+                      const std::function<int(const char*)>& numberOf);
     void ReadTool(Tool& t);
     void CheckKeys(Tool& t);
     void CheckTitle(const Tool& t);
@@ -146,17 +158,24 @@ int Checker::Run() {
 
     const int count = ini_.GetNumberOfSections();
     CheckToolList(count);
+    CheckConfig();
     if (count == 0) return CheckClean;
 
     // The deepest project folder: the fixed project, or the longest name
     // the install run accepts when the user may type one.
-    const std::string project = ini_.GetConfigIniString("Project", "");
-    if (!project.empty() && !ini_.GetConfigIniFlag("ProjectEdit", 0))
+    const std::string project = ini_.GetConfigIniString(kConfigProject.name, "");
+    if (!project.empty() && !ini_.GetConfigIniFlag(kConfigProjectEdit.name, 0))
         deepProject_ = project;
     else
         deepProject_.assign(kMaxProjectLength, 'P');
 
+    // A section listed under several numbers reads the same each time: its
+    // findings would only repeat.
+    std::set<std::string> sectionsChecked;
     for (int n = 1; n <= count; ++n) {
+        char buffer[256] = "Config";
+        const char* name = ini_.GetSectionName(buffer, n);
+        if (!sectionsChecked.insert(UpperAscii(name ? name : "")).second) continue;
         Tool t;
         t.number = n;
         ReadTool(t);
@@ -212,8 +231,10 @@ void Checker::ReadTool(Tool& t) {
     bool offeredSomewhere = false;
     for (const auto& f : kFamilies) {
         ToolRecord rec;
-        const KeyRead heard = [&t](const char* key, KeyKind) {
-            if (t.keysRead.insert(UpperAscii(key)).second) t.keyOrder.push_back(key);
+        const KeyRead heard = [&t](const char* key, KeyKind kind) {
+            for (const KnownKey& k : t.keysRead)
+                if (EqualsNoCase(k.name, key)) return;
+            t.keysRead.push_back({key, kind});
         };
         const bool offered = ReadToolRecord(ini_, t.number, f.family, rec, heard);
         ReadToolSelect(ini_, offered, false, heard);
@@ -232,38 +253,67 @@ void Checker::ReadTool(Tool& t) {
                   SetupKindName(t.kind) + " setup kind");
 }
 
-void Checker::CheckKeys(Tool& t) {
-    if (!t.section) return;
-    for (const IniEntry& e : t.section->entries) {
-        if (!t.keysRead.count(UpperAscii(e.key))) {
-            const std::string guess = Closest(e.key, t.keyOrder);
+void Checker::CheckEntries(const IniSection& section, const std::vector<KnownKey>& known,
+                           const std::function<std::string(const char*)>& textOf,
+                           const std::function<int(const char*)>& numberOf) {
+    std::vector<std::string> names;
+    for (const KnownKey& k : known) names.push_back(k.name);
+    for (const IniEntry& e : section.entries) {
+        // The numbered tool list has checks of its own.
+        if (EqualsNoCase(section.name, "Config") && !e.key.empty() &&
+            e.key.find_first_not_of("0123456789") == std::string::npos)
+            continue;
+        const KnownKey* k = nullptr;
+        for (const KnownKey& candidate : known)
+            if (EqualsNoCase(candidate.name, e.key)) k = &candidate;
+        if (!k) {
+            const std::string guess = Closest(e.key, names);
             AtIni(e.line, Severity::Warning,
                   "key " + Quote(e.key) + " is never read by the installer" +
                       (guess.empty() ? std::string() : "; did you mean " + Quote(guess) + "?"));
             continue;
         }
+        // Only the first of keys written twice is read.
+        if (IniIndex::Entry(section, e.key) != &e) continue;
         // What the access layer hands the installer, against what is written.
-        const std::string got = ini_.GetIniString(e.key.c_str(), t.number, "");
+        const std::string got = textOf(e.key.c_str());
         if (got.size() < e.value.size()) {
             AtIni(e.line, Severity::Warning,
                   "value of " + std::to_string(e.value.size()) + " characters: the installer keeps the first " +
                       std::to_string(got.size()));
             continue;
         }
+        if (k->kind == KeyKind::Text || e.value.empty()) continue;
+        // Numbers, read as the installer reads them.
+        const int value = numberOf(e.key.c_str());
+        if (std::to_string(value) != e.value)
+            AtIni(e.line, Severity::Warning,
+                  Quote(e.value) + " is not a number: the installer reads " + k->name + " as " +
+                      std::to_string(value));
     }
-    // Numbers, read as the installer reads them.
-    const char* const numberKeys[] = {"Win95", "Win98", "WinNT", "Installpath", "Space",
-                                      "Delay", "CopyFiles", "RestartWindows", "Select"};
-    for (const char* key : numberKeys) {
+}
+
+void Checker::CheckConfig() {
+    const IniSection* config = index_.Section("Config");
+    if (!config) return;
+    std::vector<KnownKey> known;
+    for (const ConfigKey* k : kConfigKeys) known.push_back({k->name, k->kind});
+    CheckEntries(
+        *config, known, [this](const char* key) { return std::string(ini_.GetConfigIniString(key, "")); },
+        [this](const char* key) { return ini_.GetConfigIniValue(key, 0); });
+}
+
+void Checker::CheckKeys(Tool& t) {
+    if (!t.section) return;
+    const int n = t.number;
+    CheckEntries(
+        *t.section, t.keysRead, [this, n](const char* key) { return std::string(ini_.GetIniString(key, n, "")); },
+        [this, n](const char* key) { return ini_.GetIniValue(key, n, 0); });
+    for (const char* key : {"Space", "Delay"}) {
         const IniEntry* e = IniIndex::Entry(*t.section, key);
         if (!e || e->value.empty()) continue;
         const int value = ini_.GetIniValue(key, t.number, 0);
-        if (std::to_string(value) != e->value) {
-            AtIni(e->line, Severity::Warning,
-                  Quote(e->value) + " is not a number: the installer reads " + key + " as " +
-                      std::to_string(value));
-            continue;
-        }
+        if (std::to_string(value) != e->value) continue;  // told as no number
         if (EqualsNoCase(key, "Space") &&
             static_cast<long long>(SpaceBytes(value)) != static_cast<long long>(value) * 1048576LL)
             AtIni(e->line, Severity::Warning,
@@ -385,8 +435,16 @@ void Checker::CheckRegistryFile(const std::string& path) {
         lastContinues = !l.text.empty() && l.text.back() == '\\';
         auto warn = [&](const std::string& text) { out_.Add(shown, l.line, Severity::Warning, text); };
         switch (l.what) {
-        case RegLine::Key:
-        case RegLine::Dword: return;
+        case RegLine::Key: return;
+        case RegLine::Dword:
+            if (l.digitsDropped) {
+                char stored[16];
+                std::snprintf(stored, sizeof stored, "%08lX", l.number);
+                warn("dword of " + Quote(l.name) + " has more than 8 hexadecimal digits: the installer "
+                     "keeps the last 8 and stores " + Quote(std::string("0x") + stored) + " (" +
+                     std::to_string(l.number) + ")");
+            }
+            return;
         case RegLine::String:
             // A registry-editor export doubles every backslash; the parser
             // keeps both (a leading pair is a network path).

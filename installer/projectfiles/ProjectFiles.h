@@ -172,6 +172,7 @@ struct RegLineReport {
     std::string name;
     std::string value;   // the string stored, or the type not read
     unsigned long number = 0;
+    bool digitsDropped = false;  // a dword of more than 8 digits: `number` is its low 32 bits
 };
 typedef std::function<void(const RegLineReport&)> RegReport;
 // The parser in a mode that only reports: every line that is not empty,

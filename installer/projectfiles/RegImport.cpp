@@ -50,8 +50,9 @@ int HexDigit(char c) {
 
 // The hexadecimal number at the start of `text` as "%X" reads it: an
 // optional sign and "0x", then digits up to the first other character;
-// more than eight digits keep the low 32 bits. False without any digit.
-bool ParseHex(const std::string& text, DWORD& number) {
+// more than eight digits keep the low 32 bits, and `dropped` tells whether
+// that lost any digit other than 0. False without any digit.
+bool ParseHex(const std::string& text, DWORD& number, bool& dropped) {
     size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
@@ -61,7 +62,9 @@ bool ParseHex(const std::string& text, DWORD& number) {
         i += 2;
     }
     DWORD value = 0;
+    dropped = false;
     for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
+        dropped = dropped || (value >> 28) != 0;
         value = (value << 4) | static_cast<DWORD>(HexDigit(text[i]));
         digits = true;
     }
@@ -169,7 +172,7 @@ void ValueLine(const std::string& line, RegState& state) {
     }
     DWORD number = 0;
     // Without digits there is no number: nothing is written.
-    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number)) {
+    if (!ParseHex(TrimStart(rest.substr(colon + 1)), number, state.line.digitsDropped)) {
         Told(state, RegLine::NoNumber);
         return;
     }

@@ -114,12 +114,15 @@ TEST(KVTCheck, MediumThatCannotBeReadGivesTwo) {
     }
 }
 
-// The fault medium is checked where it lies: a copy made through Wine
-// would fold its two names that differ only in case into one.
+// The first fault medium as the build leaves it, with the file whose name
+// differs from another only in case, which a checkout on a file system that
+// folds case could not hold. Checked where it lies: a copy made through Wine
+// would fold the two names into one.
 std::string FaultyMedium() { return WinPath(KVT_FAULTY_MEDIUM_DIR); }
 
-TEST(KVTCheck, FaultyMediumGivesExactlyThePlantedFindings) {
-    const std::string medium = FaultyMedium();
+// Checks `medium` and expects exactly the findings listed in `expectedFile`
+// (one a line, paths below the medium, '#' comments), each as often as listed.
+void ExpectPlantedFindings(const std::string& medium, const std::string& expectedFile) {
     const CheckRun run = RunCheck("\"" + medium + "\"");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(1u, run.exitCode);
@@ -133,14 +136,32 @@ TEST(KVTCheck, FaultyMediumGivesExactlyThePlantedFindings) {
         found.insert(rel);
     }
     std::multiset<std::string> expected;
-    std::ifstream in((medium + "\\..\\faulty-medium-expected.txt").c_str());
+    std::ifstream in(expectedFile.c_str());
     for (std::string l; std::getline(in, l);) {
         if (!l.empty() && l.back() == '\r') l.pop_back();
         if (!l.empty() && l[0] != '#') expected.insert(l);
     }
-    ASSERT_FALSE(expected.empty());
-    for (const std::string& e : expected) EXPECT_EQ(1u, found.count(e)) << "missing: " << e;
-    for (const std::string& f : found) EXPECT_EQ(1u, expected.count(f)) << "not expected: " << f;
+    ASSERT_FALSE(expected.empty()) << expectedFile;
+    for (const std::string& e : expected) EXPECT_EQ(expected.count(e), found.count(e)) << "missing: " << e;
+    for (const std::string& f : found) EXPECT_EQ(expected.count(f), found.count(f)) << "not expected: " << f;
+}
+
+TEST(KVTCheck, FaultyMediaGiveExactlyThePlantedFindings) {
+    const std::string fixtures = WinPath(KVT_FIXTURES_DIR);
+    const struct {
+        std::string medium;
+        const char* expected;
+    } media[] = {
+        // One fault per check.
+        {FaultyMedium(), "faulty-medium-expected.txt"},
+        // The tool list, names leaving their folder, a missing tool folder,
+        // [Config]'s own keys, a dword too wide.
+        {fixtures + "\\faulty-medium-2", "faulty-medium-2-expected.txt"},
+    };
+    for (const auto& m : media) {
+        SCOPED_TRACE(m.expected);
+        ExpectPlantedFindings(m.medium, fixtures + "\\" + m.expected);
+    }
 }
 
 // Every file below `folder`: its size, write time and content.

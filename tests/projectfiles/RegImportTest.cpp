@@ -80,10 +80,10 @@ TEST(ImportRegFile, LineForms) {
         {"dword forms",
          "[HKEY_CURRENT_USER\\{K}]\n\"a\"=dword:0000001f\n\"b\"=DWORD:1F\n"
          "  \"c\" =  dword:1f  \n\"d\"=dword:0x10\n\"e\"=dword:1fzz\n\"f\"=dword:ffffffff\n"
-         "\"g\"=dword:  2a\n",
+         "\"g\"=dword:  2a\n\"h\"=dword:123456789\n\"i\"=dword:000000001\n",
          {{"", "a", Dword, "", 31}, {"", "b", Dword, "", 31}, {"", "c", Dword, "", 31},
           {"", "d", Dword, "", 16}, {"", "e", Dword, "", 31}, {"", "f", Dword, "", 0xFFFFFFFF},
-          {"", "g", Dword, "", 42}}},
+          {"", "g", Dword, "", 42}, {"", "h", Dword, "", 0x23456789}, {"", "i", Dword, "", 1}}},
         {"a blank before the colon makes another type",
          "[HKEY_CURRENT_USER\\{K}]\r\n\"a\"=dword :1\r\n",
          {{"", "a", NoValue, "", 0}}},
