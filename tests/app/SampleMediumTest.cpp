@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -218,12 +217,7 @@ protected:
         kvttest::CopyTree(kvttest::BinDir() + "\\medium-setups", medium_);
         for (const NsisTool& t : kNsisTools)
             ASSERT_TRUE(FileExists(medium_ + "\\" + t.setup)) << "no NSIS installer " << t.setup;
-        std::ifstream list(("Z:" + source + "\\stand-ins.txt").c_str());
-        for (std::string line; std::getline(list, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.empty() || line[0] == '#') continue;
-            for (char& c : line)
-                if (c == '/') c = '\\';
+        for (const std::string& line : kvttest::ReadStandInList("Z:" + source + "\\stand-ins.txt")) {
             ASSERT_TRUE(CopyFileA((kvttest::BinDir() + "\\FakeSetup.exe").c_str(),
                                   (medium_ + "\\" + line).c_str(), FALSE))
                 << line;

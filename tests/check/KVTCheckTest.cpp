@@ -77,12 +77,7 @@ void PrepareSampleMedium(const std::string& medium) {
     const std::string source = WinPath(KVT_MEDIUM_DIR);
     kvttest::CopyTree(source, medium);
     kvttest::CopyTree(kvttest::BinDir() + "\\medium-setups", medium);
-    std::ifstream list((source + "\\stand-ins.txt").c_str());
-    for (std::string line; std::getline(list, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        for (char& c : line)
-            if (c == '/') c = '\\';
+    for (const std::string& line : kvttest::ReadStandInList(source + "\\stand-ins.txt")) {
         ASSERT_TRUE(CopyFileA((kvttest::BinDir() + "\\FakeSetup.exe").c_str(),
                               (medium + "\\" + line).c_str(), FALSE))
             << line;

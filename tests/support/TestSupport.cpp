@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <stdio.h>
+
+#include <sstream>
 #include <vector>
 
 namespace kvttest {
@@ -54,6 +56,19 @@ void CopyTree(const std::string& from, const std::string& to) {
             CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE);
     } while (FindNextFileA(find, &e));
     FindClose(find);
+}
+
+std::vector<std::string> ReadStandInList(const std::string& path) {
+    std::vector<std::string> paths;
+    std::istringstream list(ReadFile(path));
+    for (std::string line; std::getline(list, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        for (char& c : line)
+            if (c == '/') c = '\\';
+        paths.push_back(line);
+    }
+    return paths;
 }
 
 void RemoveTree(const std::string& path) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 namespace kvttest {
 
@@ -45,6 +46,9 @@ bool DeleteKeyTree(HKEY root, const std::string& path);
 void RemoveTree(const std::string& path);
 // Copies every file and folder below `from` into `to` (made as needed).
 void CopyTree(const std::string& from, const std::string& to);
+// The paths a sample medium's stand-ins.txt lists (one a line, "#" starts a
+// comment), with backslashes.
+std::vector<std::string> ReadStandInList(const std::string& path);
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);  // "" when missing
