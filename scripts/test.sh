@@ -57,8 +57,13 @@ status=0
 for tree in "${test_trees[@]}"; do
   echo "== Tests of the $tree tree" >&2
   scripts/wine-run.sh --prefix "$build/$tree/wineprefix"   # creates the prefix and starts its server once
+  rm -f "$build/$tree/wineprefix.restarts"
   # shellcheck disable=SC2086
   ctest --test-dir "$build/$tree" --output-on-failure -j "$jobs" ${KVT_CTEST_ARGS:-} || status=1
+  if [ -s "$build/$tree/wineprefix.restarts" ]; then
+    echo "== Test programs that Wine ended before they printed anything, started again:" >&2
+    cat "$build/$tree/wineprefix.restarts" >&2
+  fi
 done
 echo "$i686_line"
 exit $status

@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in the project's own prefix and passes its
 # exit code through. Used as CMAKE_CROSSCOMPILING_EMULATOR.
 #
-#   wine-run.sh --prefix DIR [--x11] [--desktop WxH] program.exe [args...]
+#   wine-run.sh --prefix DIR [--x11] [--desktop WxH] [--test] program.exe [args...]
 #   wine-run.sh --prefix DIR --stop          ends the prefix's wineserver
 #
 # The prefix is created on first use (never the user's ~/.wine), with Wine's
@@ -15,6 +15,11 @@
 # elsewhere it runs 64-bit programs only and a prefix needs no syswow64.
 # --desktop gives the prefix a Wine desktop of that size, in which Wine
 # places and maximises the windows itself, with or without a window manager.
+# --test marks a test program, which always prints before its first test:
+# now and then, under load, Wine ends a program before it has run a line of
+# its own, with an error code and no output at all. Such a start is made
+# again (twice at most), and noted on stderr and in DIR.restarts, which
+# scripts/test.sh reports.
 #
 #   wine-run.sh --runs-32bit                 exit status 0 when the host runs 32-bit programs
 set -euo pipefail
@@ -26,11 +31,13 @@ if [ "${1:-}" = "--runs-32bit" ]; then if kvt_host_runs_32bit; then exit 0; else
 prefix=""
 graphics=null
 desktop=""
+test_program=0
 while [ $# -gt 0 ]; do
   case $1 in
     --prefix) prefix=$2; shift 2 ;;
     --x11) graphics=x11; shift ;;
     --desktop) desktop=$2; shift 2 ;;
+    --test) test_program=1; shift ;;
     *) break ;;
   esac
 done
@@ -125,8 +132,16 @@ fi
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 set +e
-kvt_wine "$@" </dev/null >"$out" 2>"$err"
-rc=$?
+for attempt in 1 2 3; do
+  kvt_wine "$@" </dev/null >"$out" 2>"$err"
+  rc=$?
+  if [ $test_program = 0 ] || [ $rc = 0 ] || [ -s "$out" ] || [ -s "$err" ] || [ $attempt = 3 ]; then
+    break
+  fi
+  note="wine-run.sh: $* ended with code $rc before printing anything; started again"
+  echo "$note" >&2
+  echo "$(date '+%F %T') $note" >>"$WINEPREFIX.restarts"
+done
 set -e
 cat "$out"
 cat "$err" >&2
