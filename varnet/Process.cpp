@@ -37,6 +37,7 @@ struct WindowSearch {
     size_t titleLength;
     DWORD skipProcess;  // 0: none
     HWND found;
+    char* buffer;  // titleLength + 1 bytes
 };
 
 BOOL CALLBACK VisitWindow(HWND window, LPARAM data) {
@@ -44,14 +45,16 @@ BOOL CALLBACK VisitWindow(HWND window, LPARAM data) {
     DWORD process = 0;
     if (!window || GetWindowThreadProcessId(window, &process) == 0) return TRUE;
     if (search->skipProcess != 0 && process == search->skipProcess) return TRUE;
-    int length = GetWindowTextLengthA(window);
-    if (length <= 0) return TRUE;
-    std::string caption(static_cast<size_t>(length) + 1, '\0');
-    int got = GetWindowTextA(window, &caption[0], length + 1);
-    if (got <= 0) return TRUE;
-    caption.resize(static_cast<size_t>(got));
-    if (search->titleLength <= caption.size()) caption.resize(search->titleLength);
-    if (!varnet::EqualNoCaseInCodePage(caption.c_str(), search->title)) return TRUE;
+    // Only the caption's first titleLength characters are compared, so no
+    // more are fetched. GetWindowTextLength is not asked first: it sends a
+    // message to the window's thread, which costs a round trip to another
+    // process and waits for ever on one that has stopped answering, while
+    // GetWindowText reads another process's caption without a message.
+    char* caption = search->buffer;
+    const int got = GetWindowTextA(window, caption, static_cast<int>(search->titleLength) + 1);
+    if (got <= 0 || static_cast<size_t>(got) < search->titleLength) return TRUE;
+    caption[search->titleLength] = '\0';
+    if (!varnet::EqualNoCaseInCodePage(caption, search->title)) return TRUE;
     search->found = window;
     return FALSE;
 }
@@ -66,7 +69,9 @@ const DWORD kKillWaitMs = 2000;
 
 HWND FindWindowByTitle(const char* title, DWORD skipProcess) {
     if (!title || !title[0]) return NULL;
-    WindowSearch search = {title, strlen(title), skipProcess, NULL};
+    const size_t length = strlen(title);
+    std::vector<char> buffer(length + 1);
+    WindowSearch search = {title, length, skipProcess, NULL, buffer.data()};
     EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }

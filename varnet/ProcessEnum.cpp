@@ -10,6 +10,8 @@
 #include <winternl.h>
 #include <string.h>
 
+#include <memory>
+#include <new>
 #include <string>
 
 namespace varnet {
@@ -68,6 +70,18 @@ const LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
 }  // namespace
 
 bool EqualNoCaseInCodePage(const char* a, const char* b) {
+    // Plain ASCII needs no conversion: every search compares each process's
+    // name, and nearly all of them differ early. A byte from 0x80 on may be
+    // a letter of the code page (or start a double-byte character, whose
+    // second byte can look like ASCII): such names go the system's way.
+    size_t i = 0;
+    for (; a[i] && b[i]; ++i) {
+        const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) break;
+        if (x == y) continue;
+        if ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z') return false;
+    }
+    if (!a[i] || !b[i]) return !a[i] && !b[i];
     std::string x(a), y(b);
     if (x.size() != y.size()) return false;
     if (!x.empty()) {
@@ -134,23 +148,23 @@ int WalkNtProcesses(const NtProcessApi& api, ProcessVisitor visit, void* user) {
 int WalkNtSnapshot(const NtSnapshotApi& api, ProcessVisitor visit, void* user, const char* onlyName) {
     if (!api.querySystem || !api.readable) return 0;
     // ULONGLONG elements keep the records aligned as the system lays them out.
-    std::vector<ULONGLONG> buffer;
+    std::unique_ptr<ULONGLONG[]> buffer;
     ULONG bytes = kFirstSnapshotBytes;
+    const ULONG hint = api.sizeHint ? api.sizeHint->load() : 0;
+    if (hint > bytes && hint <= kMaxSnapshotBytes) bytes = hint;
     for (;; bytes *= 2) {
         if (bytes > kMaxSnapshotBytes) return 0;
-        try {
-            buffer.assign(bytes / sizeof(ULONGLONG), 0);
-        } catch (...) {
-            return 0;
-        }
+        buffer.reset(new (std::nothrow) ULONGLONG[bytes / sizeof(ULONGLONG)]);
+        if (!buffer) return 0;
         ULONG needed = 0;
-        const LONG status = api.querySystem(SystemProcessInformation, buffer.data(), bytes, &needed);
+        const LONG status = api.querySystem(SystemProcessInformation, buffer.get(), bytes, &needed);
         if (status == kStatusInfoLengthMismatch) continue;
         if (status < 0) return 0;
         break;
     }
+    if (api.sizeHint) api.sizeHint->store(bytes);
 
-    const char* base = reinterpret_cast<const char*>(buffer.data());
+    const char* base = reinterpret_cast<const char*>(buffer.get());
     for (size_t offset = 0; offset + sizeof(SYSTEM_PROCESS_INFORMATION) <= bytes;) {
         const SYSTEM_PROCESS_INFORMATION* entry =
             reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(base + offset);
@@ -218,6 +232,8 @@ int EnumerateNT(ProcessVisitor visit, void* user, const char* onlyName) {
         Lookup<decltype(snapshot.querySystem)>(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
     snapshot.readable = CanReadPath;
     snapshot.enumTasks = TasksOnDemand;
+    static std::atomic<unsigned long> lastSnapshotBytes(0);
+    snapshot.sizeHint = &lastSnapshotBytes;
     if (WalkNtSnapshot(snapshot, visit, user, onlyName)) return 1;
 
     HMODULE psapi = Psapi();

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
+
 #include <vector>
 
 namespace varnet {
@@ -41,6 +43,10 @@ struct NtSnapshotApi {
     bool (*readable)(DWORD id);
     // Null: the tasks inside an NTVDM are not visited.
     INT(WINAPI* enumTasks)(DWORD vdmProcessId, TaskEnumProcEx visit, LPARAM data);
+    // The buffer size to start with, and where the size that held the list
+    // is kept for the next walk: a size too small costs a whole second
+    // snapshot. Null: every walk starts small.
+    std::atomic<unsigned long>* sizeHint;
 };
 
 // Visits each process of the snapshot with its executable's file name (no

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <winternl.h>
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <utility>
@@ -113,7 +114,7 @@ NtProcessApi FakeApi() {
 }
 
 varnet::NtSnapshotApi FakeSnapshotApi() {
-    varnet::NtSnapshotApi api = {FakeQuerySystem, FakeReadable, FakeEnumTasks};
+    varnet::NtSnapshotApi api = {FakeQuerySystem, FakeReadable, FakeEnumTasks, NULL};
     return api;
 }
 
@@ -294,6 +295,67 @@ TEST_F(ProcessWalkNT, SnapshotGrowsUntilTheListFits) {
     }
     // 3,000 processes do not fit the first buffer.
     EXPECT_GT(system.offered.size(), 1u);
+}
+
+TEST_F(ProcessWalkNT, SnapshotStartsWithTheSizeThatHeldTheLastList) {
+    std::atomic<unsigned long> hint(0);
+    varnet::NtSnapshotApi api = FakeSnapshotApi();
+    api.sizeHint = &hint;
+    for (size_t i = 0; i < 3000; ++i) {
+        system.ids.push_back(static_cast<DWORD>(4 * i + 8));
+        system.paths[system.ids.back()] = "C:\\APPS\\P" + std::to_string(i) + ".EXE";
+    }
+    Recorder seen;
+    ASSERT_EQ(1, varnet::WalkNtSnapshot(api, Record, &seen));
+    ASSERT_GT(system.offered.size(), 1u);
+    const DWORD held = system.offered.back();
+    EXPECT_EQ(held, hint.load());
+
+    // The next walk needs one fetch; the list shrinks, the size stays.
+    const struct {
+        size_t processes;
+        unsigned long hintBefore;
+        DWORD firstOffered;
+    } cases[] = {
+        {3000, held, held},
+        {1, held, held},
+        {1, 100, 65536},            // a hint below the first size is not taken
+        {1, 0x7FFFFFFF, 65536},     // nor one beyond any believable list
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hintBefore);
+        system.ids.resize(c.processes);
+        system.offered.clear();
+        hint.store(c.hintBefore);
+        ASSERT_EQ(1, varnet::WalkNtSnapshot(api, Record, &seen));
+        ASSERT_EQ(1u, system.offered.size());
+        EXPECT_EQ(c.firstOffered, system.offered.front());
+    }
+}
+
+TEST(ProcessNames, EqualInAnyCaseOfTheCodePage) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool equal;
+    } cases[] = {
+        {"SETUP.EXE", "setup.exe", true},
+        {"Setup.exe", "SETUP.EXE ", false},
+        {"SETUP.EXE", "SETUP.EX", false},
+        {"", "", true},
+        {"", "A", false},
+        {"@", "`", false},            // differ by the case bit, yet no letters
+        {"[A]", "{a}", false},
+        {"a1_", "A1_", true},
+        {"\xC4NDERN.EXE", "\xE4ndern.exe", true},  // code page 1252 letters
+        {"x\xC4", "X\xE4", true},
+        {"\xC4x", "\xE4y", false},
+        {"y\xC4", "x\xE4", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.equal, varnet::EqualNoCaseInCodePage(c.a, c.b)) << c.a << " / " << c.b;
+        EXPECT_EQ(c.equal, varnet::EqualNoCaseInCodePage(c.b, c.a)) << c.b << " / " << c.a;
+    }
 }
 
 TEST_F(ProcessWalkNT, SnapshotVisitsNamesAndTasksInTheOrderOfThePsapiWalk) {
