@@ -15,26 +15,28 @@ win::File OpenForRead(const std::string& path) {
                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL));
 }
 
-bool IsReadOnly(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info;
-    return !GetFileInformationByHandle(file, &info) ||
-           (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+// The attributes are read by name, not with GetFileInformationByHandle:
+// that also asks for the volume's serial number, which under Wine costs
+// more than creating the file and writing it.
+bool IsReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 win::File CreateForWrite(const std::string& path) {
     // Not shared: a target that is open elsewhere, the source of this very
     // copy included, is refused instead of being emptied under its reader.
+    SetLastError(NO_ERROR);
     win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, NULL));
     if (!f) return f;
     // Windows refuses to write a read-only file; a file system that lets a
-    // privileged user open one anyway must not make us overwrite it.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(f.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    // privileged user open one anyway must not make us overwrite it. A file
+    // made just now is neither read-only nor has it any content to drop.
+    if (GetLastError() == ERROR_ALREADY_EXISTS && IsReadOnly(path)) {
         f.reset();
         SetLastError(ERROR_ACCESS_DENIED);
-    } else if ((info.nFileSizeLow || info.nFileSizeHigh) && !SetEndOfFile(f.get())) {
+    } else if (!SetEndOfFile(f.get())) {
         f.reset();
     }
     return f;
@@ -46,14 +48,13 @@ bool MayReplace(const std::string& path, DWORD* attributes) {
     win::File f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, NULL));
     if (!f) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(f.get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    const DWORD found = GetFileAttributesA(path.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES || (found & FILE_ATTRIBUTE_READONLY)) {
         f.reset();
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
-    *attributes = info.dwFileAttributes;
+    *attributes = found;
     return true;
 }
 

@@ -25,10 +25,10 @@ std::string CreateBesideFile(const std::string& path);
 // Returns 0 with `error` as the thread's last error: a failure's cleanup
 // must not hide why it failed.
 int FailWith(DWORD error);
-// True for an open file marked read-only (or whose attributes cannot be
-// read). Windows refuses to open such a file for writing; Wine lets a
-// privileged user do it, so writers check for themselves.
-bool IsReadOnly(HANDLE file);
+// True for a file marked read-only (or whose attributes cannot be read).
+// Windows refuses to open such a file for writing; Wine lets a privileged
+// user do it, so writers check for themselves once they have it open.
+bool IsReadOnly(const std::string& path);
 // Writes all of `size` bytes; false on any short write (a short write that
 // Windows calls a success is a full disk).
 bool WriteAll(HANDLE file, const char* data, size_t size);

@@ -373,7 +373,7 @@ int ScanInChunks(HANDLE file, const DrivePattern& pattern, unsigned long long fr
 int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive) {
     win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file || IsReadOnly(file.get())) return -1;
+    if (!file || IsReadOnly(path)) return -1;
     // Without at least one character after the drive position there is
     // nothing to look for.
     if (driveTemplate.size() < 2) return 0;
