@@ -13,6 +13,7 @@ const IID kIidPicture = {0x7BF80980, 0xBF32, 0x101A,
                          {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
 
 typedef HRESULT(WINAPI* OleLoadPictureFn)(LPSTREAM, LONG, BOOL, REFIID, LPVOID*);
+typedef HRESULT(WINAPI* CreateStreamFn)(HGLOBAL, BOOL, LPSTREAM*);
 typedef HANDLE(WINAPI* CreateWaitableTimerFn)(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR);
 typedef BOOL(WINAPI* SetWaitableTimerFn)(HANDLE, const LARGE_INTEGER*, LONG, PTIMERAPCROUTINE,
                                          LPVOID, BOOL);
@@ -37,6 +38,19 @@ OleLoadPictureFn PictureLoader() {
         return OleLoadPictureFn(nullptr);
     }();
     return loader;
+}
+
+// The memory stream the loader reads from. OLE32 is loaded on the first
+// picture, not with the program: a start that shows none need not pay for it.
+CreateStreamFn StreamMaker() {
+    static win::Library library;
+    static CreateStreamFn maker = [] {
+        win::Library lib(LoadLibraryA("OLE32.DLL"));
+        FARPROC fn = lib ? GetProcAddress(lib.get(), "CreateStreamOnHGlobal") : nullptr;
+        if (fn) library = std::move(lib);
+        return reinterpret_cast<CreateStreamFn>(reinterpret_cast<void*>(fn));
+    }();
+    return maker;
 }
 
 // Waitable timers are missing on Windows 95; looked up so the program loads
@@ -65,7 +79,8 @@ const TimerApi& Timers() {
 // missing or refuses the data.
 IPicture* DecodePicture(const BYTE* data, SIZE_T size) {
     OleLoadPictureFn load = PictureLoader();
-    if (!load || size == 0) return nullptr;
+    CreateStreamFn makeStream = StreamMaker();
+    if (!load || !makeStream || size == 0) return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!block) return nullptr;
     void* dst = GlobalLock(block);
@@ -76,7 +91,7 @@ IPicture* DecodePicture(const BYTE* data, SIZE_T size) {
     std::memcpy(dst, data, size);
     GlobalUnlock(block);
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {   // the stream frees the block
+    if (FAILED(makeStream(block, TRUE, &stream))) {   // the stream frees the block
         GlobalFree(block);
         return nullptr;
     }
