@@ -81,21 +81,29 @@ void ToolCatalogue::AddTool(CDialog& dialog, int index, WindowsFamily family, HF
     std::unique_ptr<ToolCheckBox> box(new ToolCheckBox);
     box->onClick = onClick;
     CIniData ini = ConfigFile();
-    const bool offered = ReadToolRecord(ini, index + 1, family, box->record);
+    box->number = index + 1;
+    const bool offered = ReadToolHeading(ini, box->number, family, box->record);
     const RECT slot = layout.Place(index, offered);
     const DWORD style = BS_CHECKBOX | (offered ? WS_VISIBLE | WS_TABSTOP : 0);
     if (box->Create(dialog, "BUTTON", box->record.name.c_str(), style, slot, IDC_TOOL_FIRST + index)) {
         SendMessageA(box->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         EnableWindow(box->hwnd(), offered ? TRUE : FALSE);
-        box->SetChecked(ReadToolSelect(ini, offered, selectAll_));
+        box->SetChecked(ReadToolSelect(ini, box->record, offered, selectAll_));
     }
     tools_.push_back(std::move(box));
 }
 
-std::vector<ToolRecord*> ToolCatalogue::SelectedRecords() const {
+std::vector<ToolRecord*> ToolCatalogue::SelectedRecords() {
     std::vector<ToolRecord*> selected;
-    for (const auto& t : tools_)
-        if (t->hwnd() && t->IsSelected()) selected.push_back(&t->record);
+    for (const auto& t : tools_) {
+        if (!t->hwnd() || !t->IsSelected()) continue;
+        if (!t->detailsRead) {
+            CIniData ini = ConfigFile();
+            ReadToolDetails(ini, t->number, t->record);
+            t->detailsRead = true;
+        }
+        selected.push_back(&t->record);
+    }
     return selected;
 }
 

@@ -25,7 +25,11 @@ extern const char kMsgTooManyTools[];
 // control, toggles it, and then calls `onClick`.
 class ToolCheckBox : public CControl {
 public:
+    // Only the heading until the tool is installed: the rest of its section
+    // is read when it is first needed (ToolCatalogue::SelectedRecords).
     ToolRecord record;
+    int number = 0;  // in [Config]'s list, from 1
+    bool detailsRead = false;
     std::function<void()> onClick;
 
     bool IsEnabled() const { return IsWindowEnabled(hwnd()) != FALSE; }
@@ -82,8 +86,9 @@ public:
     // [Config] Selectall: every offered tool starts checked.
     bool selectAllAtStart() const { return selectAll_; }
 
-    // Records of the enabled and checked tools, in tool-number order.
-    std::vector<ToolRecord*> SelectedRecords() const;
+    // Records of the enabled and checked tools, in tool-number order, read
+    // in full.
+    std::vector<ToolRecord*> SelectedRecords();
     // Disables the check box of `record`.
     void Disable(const ToolRecord& record);
     // Checks or clears every enabled tool.

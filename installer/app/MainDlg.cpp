@@ -136,9 +136,13 @@ void CMainDlg::ReloadSettings() {
 void CMainDlg::FillDriveList() {
     HWND combo = Item(IDC_DRIVE);
     LRESULT match = CB_ERR;
+    // Only the drives that exist are asked for their kind: the question
+    // costs about as much as a file read, and most letters are free.
+    const DWORD found = GetLogicalDrives();
+    const DWORD present = found ? found : 0x3FFFFFF;  // none known: ask for every letter
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         char root[4] = {letter, ':', '\\', '\0'};
-        if (GetDriveTypeA(root) != DRIVE_FIXED) continue;
+        if (!(present & (1u << (letter - 'A'))) || GetDriveTypeA(root) != DRIVE_FIXED) continue;
         LRESULT pos = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(root));
         if (pos >= 0 && match == CB_ERR && EqualsNoCase(root, startDrive_)) match = pos;
     }

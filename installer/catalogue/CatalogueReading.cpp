@@ -22,52 +22,97 @@ int SpaceBytes(int megabytes) {
     return static_cast<int>(bytes);
 }
 
-bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
-                    const KeyRead& heard) {
-    auto text = [&](const char* key, const char* def) {
-        if (heard) heard(key, KeyKind::Text);
-        return std::string(ini.GetSectionIniString(key, def));
-    };
-    auto number = [&](const char* key, int def) {
-        if (heard) heard(key, KeyKind::Number);
-        return ini.GetSectionIniValue(key, def);
-    };
-    auto flag = [&](const char* key, int def) {
-        if (heard) heard(key, KeyKind::Flag);
-        return ini.GetSectionIniFlag(key, def);
-    };
+namespace {
 
-    ini.SetDefaultPid(n);
-    char section[256];
-    lstrcpynA(section, ini.GetSection(), sizeof section);
-    rec.section = ini.GetSectionName(section, n) ? section : "";
-    rec.name = text("Name", "?");
-    rec.dir = text("Dir", rec.name.c_str());
+// The keys of tool n's section. Read through the [Config] index, every key
+// would look the section's name up again: a second read of the file per
+// key, and each read opens the file anew. Read by the section's name once it
+// is known, the same keys give the same values.
+class ToolKeys {
+public:
+    ToolKeys(CIniData& ini, int n, const std::string& knownSection, const KeyRead& heard)
+        : heard_(heard), byName_(ini), keys_(&ini) {
+        ini.SetDefaultPid(n);
+        char name[256];
+        lstrcpynA(name, ini.GetSection(), sizeof name);
+        if (!knownSection.empty()) {
+            section = knownSection;
+            named = true;
+        } else if (ini.GetSectionName(name, n)) {
+            section = name;
+            named = true;
+        }
+        if (named && byName_.SetSection(section.c_str())) {
+            byName_.SetDefaultPid(0);
+            keys_ = &byName_;
+        }
+    }
+
+    std::string Text(const char* key, const char* def) {
+        if (heard_) heard_(key, KeyKind::Text);
+        return std::string(keys_->GetSectionIniString(key, def));
+    }
+    int Number(const char* key, int def) {
+        if (heard_) heard_(key, KeyKind::Number);
+        return keys_->GetSectionIniValue(key, def);
+    }
+    int Flag(const char* key, int def) {
+        if (heard_) heard_(key, KeyKind::Flag);
+        return keys_->GetSectionIniFlag(key, def);
+    }
+
+    bool named = false;
+    std::string section;
+
+private:
+    const KeyRead& heard_;
+    CIniData byName_;
+    CIniData* keys_;
+};
+
+}  // namespace
+
+bool ReadToolHeading(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
+                     const KeyRead& heard) {
+    ToolKeys keys(ini, n, std::string(), heard);
+    rec.section = keys.section;
+    rec.name = keys.Text("Name", "?");
+    rec.dir = keys.Text("Dir", rec.name.c_str());
 
     bool offered = true;
     switch (family) {
-    case FamilyWin95: offered = number("Win95", 1) != 0; break;
-    case FamilyWin98: offered = number("Win98", 1) != 0; break;
-    case FamilyNT: offered = number("WinNT", 1) != 0; break;
+    case FamilyWin95: offered = keys.Number("Win95", 1) != 0; break;
+    case FamilyWin98: offered = keys.Number("Win98", 1) != 0; break;
+    case FamilyNT: offered = keys.Number("WinNT", 1) != 0; break;
     case FamilyUnknown: break;
     }
-
-    rec.file = text("File", "");
-    rec.setup = text("Setup", "Setup.exe");
-    rec.command = text("Command", "");
-    if (heard) heard("Title", KeyKind::Text);
-    rec.title = ini.GetIniString("Title", n, "Setup");
-    rec.languageGerman = text("Sprache_d", "1");
-    rec.languageEnglish = text("Sprache_e", "0");
-    rec.installPath = flag("Installpath", 1);
-    rec.space = SpaceBytes(number("Space", 20));
-    rec.delay = number("Delay", 10);
-    rec.copyFiles = number("CopyFiles", 1);
-    rec.restartWindows = rec.file.empty() ? 0 : flag("RestartWindows", 1);
     return offered;
 }
 
-bool ReadToolSelect(CIniData& ini, bool offered, bool selectAll, const KeyRead& heard) {
-    if (heard) heard("Select", KeyKind::Flag);
-    return ini.GetSectionIniFlag("Select", offered && selectAll ? 1 : 0) != 0;
+void ReadToolDetails(CIniData& ini, int n, ToolRecord& rec, const KeyRead& heard) {
+    ToolKeys keys(ini, n, rec.section, heard);
+    rec.file = keys.Text("File", "");
+    rec.setup = keys.Text("Setup", "Setup.exe");
+    rec.command = keys.Text("Command", "");
+    rec.title = keys.Text("Title", "Setup");
+    rec.languageGerman = keys.Text("Sprache_d", "1");
+    rec.languageEnglish = keys.Text("Sprache_e", "0");
+    rec.installPath = keys.Flag("Installpath", 1);
+    rec.space = SpaceBytes(keys.Number("Space", 20));
+    rec.delay = keys.Number("Delay", 10);
+    rec.copyFiles = keys.Number("CopyFiles", 1);
+    rec.restartWindows = rec.file.empty() ? 0 : keys.Flag("RestartWindows", 1);
+}
+
+bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
+                    const KeyRead& heard) {
+    const bool offered = ReadToolHeading(ini, n, family, rec, heard);
+    ReadToolDetails(ini, n, rec, heard);
+    return offered;
+}
+
+bool ReadToolSelect(CIniData& ini, const ToolRecord& rec, bool offered, bool selectAll,
+                    const KeyRead& heard) {
+    ToolKeys keys(ini, ini.GetDefaultPid(), rec.section, heard);
+    return keys.Flag("Select", offered && selectAll ? 1 : 0) != 0;
 }

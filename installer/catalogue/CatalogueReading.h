@@ -22,9 +22,18 @@ typedef std::function<void(const char* key, KeyKind kind)> KeyRead;
 // key of that family is read.
 bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
                     const KeyRead& heard = KeyRead());
+// ReadToolRecord in two steps, keys in the same order. The heading is what
+// the check list shows: the section's name, Name, Dir and whether the tool
+// is offered. The details are the rest, which only the install needs; they
+// are read from rec.section once the heading has found it.
+bool ReadToolHeading(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
+                     const KeyRead& heard = KeyRead());
+void ReadToolDetails(CIniData& ini, int n, ToolRecord& rec, const KeyRead& heard = KeyRead());
 // Whether the tool's box starts checked: its Select flag, defaulting to the
 // select-all state for an offered tool and to unchecked for a withdrawn one.
-bool ReadToolSelect(CIniData& ini, bool offered, bool selectAll, const KeyRead& heard = KeyRead());
+// Read after the tool's heading, from its section.
+bool ReadToolSelect(CIniData& ini, const ToolRecord& rec, bool offered, bool selectAll,
+                    const KeyRead& heard = KeyRead());
 
 // The keys read from [Config] besides the numbered tool list. The installer
 // reads them by these names, so a checker of the medium knows every one.

@@ -237,7 +237,7 @@ void Checker::ReadTool(Tool& t) {
             t.keysRead.push_back({key, kind});
         };
         const bool offered = ReadToolRecord(ini_, t.number, f.family, rec, heard);
-        ReadToolSelect(ini_, offered, false, heard);
+        ReadToolSelect(ini_, rec, offered, false, heard);
         offeredSomewhere = offeredSomewhere || offered;
         t.record = rec;
     }
