@@ -21,8 +21,10 @@ namespace {
 // Binary copies go through the caller's buffer, grown to this size; the size
 // only changes speed.
 const size_t kCopyBufferSize = 256 * 1024;
-// MoveDriveLetters reads this much at a time.
+// MoveDriveLetters reads this much at a time, and writes its letters in
+// batches of at most this many.
 const size_t kScanChunk = 128 * 1024;
+const size_t kPendingHits = 4096;
 
 const char kDriveTemplate[] = "?:\\tarvo\\";
 const char kMovePrefix[] = "_~_";
@@ -318,8 +320,10 @@ int ScanInChunks(HANDLE file, const DrivePattern& pattern, unsigned long long fr
     // The buffer keeps the last m - 1 bytes of the previous chunk in front of
     // the next one, so that occurrences across a chunk border are found.
     std::vector<char> buffer;
+    std::vector<unsigned long long> hits;
     try {
         buffer.resize(m - 1 + kScanChunk);
+        hits.reserve(kPendingHits);
     } catch (...) {
         return -1;
     }
@@ -328,25 +332,9 @@ int ScanInChunks(HANDLE file, const DrivePattern& pattern, unsigned long long fr
     unsigned long long readPos = from;  // file offset behind the last byte read
     size_t have = 0;
     int count = 0;
-    std::vector<unsigned long long> hits;
-
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file, buffer.data() + have, static_cast<DWORD>(kScanChunk), &got, NULL) ||
-            got == 0)
-            break;
-        have += got;
-        readPos += got;
-
-        hits.clear();
-        if (have >= m) {
-            pattern.Scan(buffer.data(), 0, have - m + 1, [&](size_t i) {
-                // An occurrence at the very start has no byte in front of it.
-                if (base + i >= 1) hits.push_back(base + i - 1);
-            });
-        }
-        // Every hit lies before what has been read, so the scan never reads
-        // a byte it rewrote.
+    // Hits wait in `hits` and are written in a batch: the file pointer then
+    // comes back to the reading position once a batch, not once a chunk.
+    const auto writeHits = [&]() {
         for (unsigned long long at : hits) {
             DWORD done = 0;
             char old = 0;
@@ -358,13 +346,37 @@ int ScanInChunks(HANDLE file, const DrivePattern& pattern, unsigned long long fr
                 ++count;
             }
         }
-        if (!hits.empty() && !SetPosition(file, readPos)) break;
+        hits.clear();
+    };
+
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer.data() + have, static_cast<DWORD>(kScanChunk), &got, NULL) ||
+            got == 0)
+            break;
+        have += got;
+        readPos += got;
+
+        if (have >= m) {
+            pattern.Scan(buffer.data(), 0, have - m + 1, [&](size_t i) {
+                // An occurrence at the very start has no byte in front of it.
+                if (base + i >= 1) hits.push_back(base + i - 1);
+            });
+        }
+        // Every hit lies before what has been read, and the bytes carried
+        // into the next chunk come from the buffer: the scan never reads a
+        // byte it rewrote.
+        if (hits.size() >= kPendingHits) {
+            writeHits();
+            if (!SetPosition(file, readPos)) break;
+        }
 
         size_t keep = have < m - 1 ? have : m - 1;
         memmove(buffer.data(), buffer.data() + have - keep, keep);
         base += have - keep;
         have = keep;
     }
+    writeHits();
     return count;
 }
 

@@ -52,26 +52,11 @@ TEST(MoveDriveLetters, FileThatCannotBeUpdated) {
     EXPECT_EQ("C:\\tarvo\\", ReadFile(dir / "ro.bin"));
 }
 
-// The file is read in chunks (of a power of two up to 128 KB): occurrences
-// cut at every place by a chunk border, and dense random ones, against a
-// byte-by-byte reading of the rule.
-TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
-    std::string data(24 * 65536, 'x');
-    unsigned seed = 12345;
-    const char alphabet[] = ":\\tarvoTARVO\\:xyz";
-    for (char& c : data) {
-        seed = seed * 1103515245u + 12345u;
-        c = alphabet[(seed >> 16) % (sizeof alphabet - 1)];
-    }
-    const std::string occurrence = "Q:\\TarVo\\";
-    // Border j cuts an occurrence k = j - 1 bytes after its start.
-    for (size_t k = 0; k <= occurrence.size(); ++k)
-        data.replace(131072 * (k + 1) - k, occurrence.size(), occurrence);
-    for (size_t at = 1000; at + 9 < data.size(); at += 7919)
-        if (at % 65536 > 32 && at % 65536 < 65000) data.replace(at, 9, "z:\\tarvo\\");
-
+// The rule read byte by byte: every byte in front of ":\tarvo\" (letters
+// in any case) becomes `drive`.
+std::string ByteWindowResult(const std::string& data, char drive, int* count) {
     std::string expected = data;
-    int expectedCount = 0;
+    *count = 0;
     const std::string pattern = ":\\tarvo\\";
     for (size_t i = 1; i + pattern.size() <= data.size(); ++i) {
         bool match = true;
@@ -81,20 +66,57 @@ TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
             match = c == pattern[k];
         }
         if (match) {
-            expected[i - 1] = 'K';
-            ++expectedCount;
+            expected[i - 1] = drive;
+            ++*count;
         }
     }
-    ASSERT_GT(expectedCount, 100);
+    return expected;
+}
 
+// The file is read in chunks (of a power of two up to 128 KB) and the
+// letters are written in batches of some thousands: occurrences cut at
+// every place by a chunk border, sparse random ones, and so many dense ones
+// that several batches are written between reads, against a byte-by-byte
+// reading of the rule.
+TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
+    std::string sparse(24 * 65536, 'x');
+    unsigned seed = 12345;
+    const char alphabet[] = ":\\tarvoTARVO\\:xyz";
+    for (char& c : sparse) {
+        seed = seed * 1103515245u + 12345u;
+        c = alphabet[(seed >> 16) % (sizeof alphabet - 1)];
+    }
+    const std::string occurrence = "Q:\\TarVo\\";
+    // Border j cuts an occurrence k = j - 1 bytes after its start.
+    for (size_t k = 0; k <= occurrence.size(); ++k)
+        sparse.replace(131072 * (k + 1) - k, occurrence.size(), occurrence);
+    for (size_t at = 1000; at + 9 < sparse.size(); at += 7919)
+        if (at % 65536 > 32 && at % 65536 < 65000) sparse.replace(at, 9, "z:\\tarvo\\");
+
+    // An occurrence every 20 bytes, 3 MB long: about 157,000 letters.
+    std::string dense;
+    while (dense.size() < 3 * 1048576) dense += "ab z:\\TARVO\\lib.dll ";
+
+    const struct {
+        const char* name;
+        const std::string& data;
+        int atLeast;
+    } cases[] = {{"sparse", sparse, 100}, {"dense", dense, 150000}};
     TempDir dir("mdl-chunks");
-    WriteFile(dir / "big.bin", data);
-    EXPECT_EQ(expectedCount, CToolInstallJob::MoveDriveLetters(dir / "big.bin", kTemplate, 'K'));
-    const std::string after = ReadFile(dir / "big.bin");
-    ASSERT_EQ(expected.size(), after.size());
-    EXPECT_TRUE(expected == after) << "first difference at "
-                                   << std::mismatch(expected.begin(), expected.end(), after.begin()).first -
-                                          expected.begin();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int expectedCount = 0;
+        const std::string expected = ByteWindowResult(c.data, 'K', &expectedCount);
+        ASSERT_GT(expectedCount, c.atLeast);
+        const std::string path = dir / (std::string(c.name) + ".bin");
+        WriteFile(path, c.data);
+        EXPECT_EQ(expectedCount, CToolInstallJob::MoveDriveLetters(path, kTemplate, 'K'));
+        const std::string after = ReadFile(path);
+        ASSERT_EQ(expected.size(), after.size());
+        EXPECT_TRUE(expected == after) << "first difference at "
+                                       << std::mismatch(expected.begin(), expected.end(), after.begin()).first -
+                                              expected.begin();
+    }
 }
 
 // A "_~_" file is stored without the marker and gets the drive it was
