@@ -70,7 +70,12 @@ const DWORD kKillWaitMs = 2000;
 HWND FindWindowByTitle(const char* title, DWORD skipProcess) {
     if (!title || !title[0]) return NULL;
     const size_t length = strlen(title);
-    std::vector<char> buffer(length + 1);
+    std::vector<char> buffer;
+    try {
+        buffer.resize(length + 1);
+    } catch (...) {
+        return NULL;  // no exception leaves the library
+    }
     WindowSearch search = {title, length, skipProcess, NULL, buffer.data()};
     EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;

@@ -154,7 +154,8 @@ int WalkNtSnapshot(const NtSnapshotApi& api, ProcessVisitor visit, void* user, c
     if (hint > bytes && hint <= kMaxSnapshotBytes) bytes = hint;
     for (;; bytes *= 2) {
         if (bytes > kMaxSnapshotBytes) return 0;
-        buffer.reset(new (std::nothrow) ULONGLONG[bytes / sizeof(ULONGLONG)]);
+        // Zeroed: a list shorter than the system claims ends in an empty record.
+        buffer.reset(new (std::nothrow) ULONGLONG[bytes / sizeof(ULONGLONG)]());
         if (!buffer) return 0;
         ULONG needed = 0;
         const LONG status = api.querySystem(SystemProcessInformation, buffer.get(), bytes, &needed);
