@@ -28,6 +28,10 @@ BOOL CMainDlg::OnInitDialog() {
     InitProjectField();
     LoadSettingsAtStart();
     FillDriveList();
+    // Shown once filled, not when the dialog loop first goes idle: by then
+    // the backdrop's gradient, pending since it was maximised, would be
+    // painted first.
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
     return TRUE;
 }
 
