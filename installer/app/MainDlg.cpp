@@ -28,10 +28,9 @@ BOOL CMainDlg::OnInitDialog() {
     InitProjectField();
     LoadSettingsAtStart();
     FillDriveList();
-    // Shown once filled, not when the dialog loop first goes idle: by then
-    // the backdrop's gradient, pending since it was maximised, would be
-    // painted first.
-    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    // Shown once filled and centred, before the backdrop's gradient, which
+    // is pending since the backdrop was maximised.
+    ShowWhenPlaced();
     return TRUE;
 }
 

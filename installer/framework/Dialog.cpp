@@ -133,6 +133,10 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: {
         BOOL focus = OnInitDialog();
         CentreOverOwner();
+        if (showWhenPlaced_) {
+            showWhenPlaced_ = false;
+            ShowWindow(hwnd_, SW_SHOWNORMAL);
+        }
         return focus;
     }
     case WM_COMMAND: {

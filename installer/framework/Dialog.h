@@ -78,10 +78,16 @@ protected:
 
     HINSTANCE instance() const;
 
+    // From OnInitDialog: show the dialog as soon as it is initialised and
+    // centred, rather than when its message loop first goes idle (by then
+    // the owner's pending paint would have gone first).
+    void ShowWhenPlaced() { showWhenPlaced_ = true; }
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR Dispatch(UINT msg, WPARAM wp, LPARAM lp);
 
     int templateId_;
     HWND hwnd_ = NULL;
+    bool showWhenPlaced_ = false;
 };

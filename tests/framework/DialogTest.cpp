@@ -1,5 +1,6 @@
 // The dialog framework on a real modal dialog: timer and destroy handlers,
-// and the barrier that keeps exceptions out of the dialog manager.
+// the barrier that keeps exceptions out of the dialog manager, and where a
+// dialog that shows itself first appears.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -117,6 +118,50 @@ TEST(DialogFramework, HandlersRunAndAThrowEndsOnlyItsHandler) {
         EXPECT_EQ(NULL, dialog.extra.hwnd());
         EXPECT_EQ(NULL, dialog.hwnd());
     }
+}
+
+// Shows itself from its initialisation and notes where it stands when it
+// becomes visible.
+class PlacedDialog : public CDialog {
+public:
+    PlacedDialog() : CDialog(IDD_FRAMEWORK_TEST) {}
+    bool shown = false;
+    RECT shownAt = {0, 0, 0, 0};
+
+protected:
+    BOOL OnInitDialog() override {
+        SetTimer(hwnd(), kSafety, 10000, NULL);
+        ShowWhenPlaced();
+        return TRUE;
+    }
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM, INT_PTR*) override {
+        if (msg == WM_SHOWWINDOW && wp && !shown) {
+            shown = true;
+            GetWindowRect(hwnd(), &shownAt);
+            PostMessageA(hwnd(), WM_COMMAND, IDCANCEL, 0);
+        }
+        return false;
+    }
+    bool OnTimer(UINT_PTR) override {
+        EndDialog(-99);
+        return true;
+    }
+};
+
+TEST(DialogFramework, ADialogThatShowsItselfAppearsCentredOverItsOwner) {
+    // The owner stands well away from the screen's corner, so that the
+    // template's own position and the centred one differ.
+    HWND owner = CreateWindowExA(0, "STATIC", "Owner", WS_POPUP | WS_VISIBLE, 100, 80, 700, 500,
+                                 NULL, NULL, GetModuleHandleA(NULL), NULL);
+    ASSERT_TRUE(owner != NULL);
+    PlacedDialog dialog;
+    EXPECT_EQ(IDCANCEL, dialog.DoModal(owner));
+    DestroyWindow(owner);
+    ASSERT_TRUE(dialog.shown);
+    const int width = dialog.shownAt.right - dialog.shownAt.left;
+    const int height = dialog.shownAt.bottom - dialog.shownAt.top;
+    EXPECT_EQ(100 + (700 - width) / 2, dialog.shownAt.left);
+    EXPECT_EQ(80 + (500 - height) / 2, dialog.shownAt.top);
 }
 
 }  // namespace
