@@ -4,7 +4,6 @@
 
 namespace {
 const char kControlProp[] = "KVTControl";
-const char kDialogProp[] = "KVTDialog";
 
 BOOL CALLBACK CollectControl(HWND child, LPARAM lp) {
     if (CControl* c = CControl::FromHandle(child))
@@ -97,13 +96,15 @@ bool CDialog::OnCommand(WORD id, WORD, HWND) {
 bool CDialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    // The object sits in the dialog's own DWLP_USER slot: read on every
+    // message, and unlike a window property it is read without a system call.
     CDialog* self;
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<CDialog*>(lp);
         self->hwnd_ = hwnd;
-        SetPropA(hwnd, kDialogProp, self);
+        SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = static_cast<CDialog*>(GetPropA(hwnd, kDialogProp));
+        self = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     }
     if (!self) return FALSE;
     INT_PTR r = FALSE;
@@ -122,7 +123,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         for (CControl* c : controls) c->Detach();
     }
     if (msg == WM_NCDESTROY) {
-        RemovePropA(hwnd, kDialogProp);
+        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         self->hwnd_ = NULL;
     }
     return r;
