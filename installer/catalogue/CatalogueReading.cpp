@@ -72,25 +72,20 @@ private:
 
 }  // namespace
 
-bool ReadToolHeading(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
-                     const KeyRead& heard) {
-    ToolKeys keys(ini, n, std::string(), heard);
-    rec.section = keys.section;
-    rec.name = keys.Text("Name", "?");
-    rec.dir = keys.Text("Dir", rec.name.c_str());
+namespace {
 
-    bool offered = true;
+bool ReadOffered(ToolKeys& keys, WindowsFamily family) {
     switch (family) {
-    case FamilyWin95: offered = keys.Number("Win95", 1) != 0; break;
-    case FamilyWin98: offered = keys.Number("Win98", 1) != 0; break;
-    case FamilyNT: offered = keys.Number("WinNT", 1) != 0; break;
+    case FamilyWin95: return keys.Number("Win95", 1) != 0;
+    case FamilyWin98: return keys.Number("Win98", 1) != 0;
+    case FamilyNT: return keys.Number("WinNT", 1) != 0;
     case FamilyUnknown: break;
     }
-    return offered;
+    return true;
 }
 
-void ReadToolDetails(CIniData& ini, int n, ToolRecord& rec, const KeyRead& heard) {
-    ToolKeys keys(ini, n, rec.section, heard);
+// Everything after the family's key.
+void ReadRest(ToolKeys& keys, ToolRecord& rec) {
     rec.file = keys.Text("File", "");
     rec.setup = keys.Text("Setup", "Setup.exe");
     rec.command = keys.Text("Command", "");
@@ -104,10 +99,30 @@ void ReadToolDetails(CIniData& ini, int n, ToolRecord& rec, const KeyRead& heard
     rec.restartWindows = rec.file.empty() ? 0 : keys.Flag("RestartWindows", 1);
 }
 
+}  // namespace
+
+bool ReadToolHeading(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
+                     const KeyRead& heard) {
+    ToolKeys keys(ini, n, std::string(), heard);
+    rec.section = keys.section;
+    rec.name = keys.Text("Name", "?");
+    return ReadOffered(keys, family);
+}
+
+void ReadToolDetails(CIniData& ini, int n, ToolRecord& rec, const KeyRead& heard) {
+    ToolKeys keys(ini, n, rec.section, heard);
+    rec.dir = keys.Text("Dir", rec.name.c_str());
+    ReadRest(keys, rec);
+}
+
 bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
                     const KeyRead& heard) {
-    const bool offered = ReadToolHeading(ini, n, family, rec, heard);
-    ReadToolDetails(ini, n, rec, heard);
+    ToolKeys keys(ini, n, std::string(), heard);
+    rec.section = keys.section;
+    rec.name = keys.Text("Name", "?");
+    rec.dir = keys.Text("Dir", rec.name.c_str());
+    const bool offered = ReadOffered(keys, family);
+    ReadRest(keys, rec);
     return offered;
 }
 

@@ -22,10 +22,10 @@ typedef std::function<void(const char* key, KeyKind kind)> KeyRead;
 // key of that family is read.
 bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
                     const KeyRead& heard = KeyRead());
-// ReadToolRecord in two steps, keys in the same order. The heading is what
-// the check list shows: the section's name, Name, Dir and whether the tool
-// is offered. The details are the rest, which only the install needs; they
-// are read from rec.section once the heading has found it.
+// ReadToolRecord in two steps. The heading is what the check list shows: the
+// section's name, Name and whether the tool is offered. The details are the
+// rest, Dir first, which only the install needs; they are read from
+// rec.section once the heading has found it.
 bool ReadToolHeading(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
                      const KeyRead& heard = KeyRead());
 void ReadToolDetails(CIniData& ini, int n, ToolRecord& rec, const KeyRead& heard = KeyRead());
