@@ -19,8 +19,37 @@ const char* CMainDlg::Text(int textId) const { return DialogText(textId, languag
 
 void CMainDlg::SetStatus(const std::string& text) { SetItemText(IDC_STATUS, text.c_str()); }
 
+namespace {
+
+// The template's picture control: the one static of bitmap style.
+BOOL CALLBACK FindBanner(HWND child, LPARAM lp) {
+    char cls[16] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0 ||
+        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = child;
+    return FALSE;
+}
+
+}  // namespace
+
+// The banner, from its resource as a DIB section. The template names no
+// picture for it: the control would load a device-dependent bitmap, and the
+// first of those a process makes costs several times as much.
+void CMainDlg::ShowBanner() {
+    HWND control = NULL;
+    EnumChildWindows(hwnd(), FindBanner, reinterpret_cast<LPARAM>(&control));
+    if (!control) return;
+    banner_.reset(LoadImageA(instance(), MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP, 0, 0,
+                             LR_CREATEDIBSECTION));
+    if (banner_)
+        SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
+}
+
 BOOL CMainDlg::OnInitDialog() {
     SetWindowTextA(hwnd(), kWindowTitle);
+    ShowBanner();
     run_.restartNeeded = 0;
     language_ = LanguageEnglish;
     if (!LoadCatalogue()) return TRUE;

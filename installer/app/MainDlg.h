@@ -10,6 +10,7 @@
 #include "InstallRun.h"
 #include "Language.h"
 #include "SystemRestart.h"
+#include "WinHandles.h"
 #include "WindowsFamily.h"
 
 class CMainDlg : public CDialog, private RunSurroundings {
@@ -62,6 +63,7 @@ private:
     void ToolProcessed(const ToolRecord& tool) override;
     void InputAccepted(const RunSettings& settings, const std::vector<ToolRecord*>& tools) override;
 
+    void ShowBanner();
     bool LoadCatalogue();
     void InitProjectField();
     void LoadSettingsAtStart();
@@ -78,4 +80,5 @@ private:
     std::string startDrive_;  // the stored drive, matched by the drive list
     SystemRestart* restart_ = &WindowsRestart();
     DialogOptions options_;
+    win::GdiObject banner_;  // outlives the dialog's window, which shows it
 };
