@@ -99,8 +99,8 @@ void CMainDlg::OnSelectAll() {
 void CMainDlg::ApplyLanguage(Language language) {
     language_ = language;
     const bool german = language_ == LanguageGerman;
-    CheckDlgButton(hwnd(), IDC_ENGLISH, german ? BST_UNCHECKED : BST_CHECKED);
-    CheckDlgButton(hwnd(), IDC_GERMAN, german ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageA(Item(IDC_ENGLISH), BM_SETCHECK, german ? BST_UNCHECKED : BST_CHECKED, 0);
+    SendMessageA(Item(IDC_GERMAN), BM_SETCHECK, german ? BST_CHECKED : BST_UNCHECKED, 0);
     static const int kGroupIds[] = {IDC_GROUP_LANGUAGE, IDC_GROUP_DRIVE, IDC_GROUP_PROJECT,
                                     IDC_GROUP_USER,     IDC_GROUP_TOOLS, IDC_LABEL_NAME,
                                     IDC_LABEL_COMPANY};
@@ -153,10 +153,9 @@ void CMainDlg::ReloadSettings() {
     const std::string drive = CompleteDriveText(UpperAscii(ReadSettingString(key, "Drive")));
     // An absent drive names no entry: the selection stays as it is.
     if (!drive.empty()) {
-        LRESULT found = SendDlgItemMessageA(hwnd(), IDC_DRIVE, CB_FINDSTRING,
-                                            static_cast<WPARAM>(-1),
-                                            reinterpret_cast<LPARAM>(drive.c_str()));
-        if (found != CB_ERR) SendDlgItemMessageA(hwnd(), IDC_DRIVE, CB_SETCURSEL, found, 0);
+        LRESULT found = SendMessageA(Item(IDC_DRIVE), CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(drive.c_str()));
+        if (found != CB_ERR) SendMessageA(Item(IDC_DRIVE), CB_SETCURSEL, found, 0);
     }
 
     std::string name = ReadSettingString(key, "Name");

@@ -65,7 +65,23 @@ std::string CDialog::WindowText(HWND hwnd) {
 
 std::string CDialog::ItemText(int id) const { return WindowText(Item(id)); }
 
-void CDialog::SetItemText(int id, const char* text) const { SetDlgItemTextA(hwnd_, id, text); }
+HWND CDialog::Item(int id) const {
+    for (const KnownItem& k : items_) {
+        // A control destroyed before its dialog is looked up anew.
+        if (k.id == id && IsWindow(k.hwnd) && GetDlgCtrlID(k.hwnd) == id) return k.hwnd;
+    }
+    HWND control = GetDlgItem(hwnd_, id);
+    if (control) {
+        try {
+            items_.push_back({id, control});
+        } catch (...) {
+            // Not remembered: the next call looks it up again.
+        }
+    }
+    return control;
+}
+
+void CDialog::SetItemText(int id, const char* text) const { SetWindowTextA(Item(id), text); }
 
 void CDialog::CentreOverOwner() const {
     if (IsZoomed(hwnd_)) return;  // a maximised window stays where it is
@@ -125,6 +141,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         self->hwnd_ = NULL;
+        self->items_.clear();
     }
     return r;
 }

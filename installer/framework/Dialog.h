@@ -7,6 +7,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 class CDialog;
 
@@ -53,7 +54,9 @@ public:
     void EndDialog(INT_PTR result);
 
     HWND hwnd() const { return hwnd_; }
-    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    // The control with that id, or null. Found once, then remembered: under
+    // Wine, GetDlgItem asks the window server for the children every time.
+    HWND Item(int id) const;
     std::string ItemText(int id) const;
     void SetItemText(int id, const char* text) const;
     static std::string WindowText(HWND hwnd);
@@ -90,4 +93,9 @@ private:
     int templateId_;
     HWND hwnd_ = NULL;
     bool showWhenPlaced_ = false;
+    struct KnownItem {
+        int id;
+        HWND hwnd;
+    };
+    mutable std::vector<KnownItem> items_;
 };

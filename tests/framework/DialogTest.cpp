@@ -1,6 +1,6 @@
 // The dialog framework on a real modal dialog: timer and destroy handlers,
-// the barrier that keeps exceptions out of the dialog manager, and where a
-// dialog that shows itself first appears.
+// the barrier that keeps exceptions out of the dialog manager, where a
+// dialog that shows itself first appears, and the controls it finds by id.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -162,6 +162,53 @@ TEST(DialogFramework, ADialogThatShowsItselfAppearsCentredOverItsOwner) {
     const int height = dialog.shownAt.bottom - dialog.shownAt.top;
     EXPECT_EQ(100 + (700 - width) / 2, dialog.shownAt.left);
     EXPECT_EQ(80 + (500 - height) / 2, dialog.shownAt.top);
+}
+
+// Looks its controls up by id while they come and go, during its
+// initialisation, and ends at once.
+class ItemDialog : public CDialog {
+public:
+    ItemDialog() : CDialog(IDD_FRAMEWORK_TEST) {}
+    HWND go = NULL, goAgain = NULL, replaced = NULL, replacement = NULL;
+    HWND absent = NULL, later = NULL, created = NULL;
+
+protected:
+    BOOL OnInitDialog() override {
+        go = Item(IDC_GO);
+        goAgain = Item(IDC_GO);
+        // A control destroyed and made anew under the same id.
+        DestroyWindow(go);
+        RECT r = {10, 10, 50, 24};
+        replacement = CreateButton(IDC_GO, r);
+        replaced = Item(IDC_GO);
+        // An id asked for before any control has it.
+        absent = Item(1234);
+        RECT s = {60, 10, 110, 30};
+        created = CreateButton(1234, s);
+        later = Item(1234);
+        EndDialog(1);
+        return TRUE;
+    }
+
+private:
+    HWND CreateButton(int id, const RECT& r) {
+        return CreateWindowExA(0, "BUTTON", "B", WS_CHILD | WS_VISIBLE, r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, hwnd(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleA(NULL), NULL);
+    }
+};
+
+TEST(DialogFramework, ItemFollowsTheControlsThatHaveTheId) {
+    ItemDialog dialog;
+    EXPECT_EQ(1, dialog.DoModal(NULL));
+    ASSERT_TRUE(dialog.go != NULL);
+    EXPECT_EQ(dialog.go, dialog.goAgain);
+    ASSERT_TRUE(dialog.replacement != NULL);
+    EXPECT_EQ(dialog.replacement, dialog.replaced);
+    EXPECT_EQ(NULL, dialog.absent);
+    ASSERT_TRUE(dialog.created != NULL);
+    EXPECT_EQ(dialog.created, dialog.later);
 }
 
 }  // namespace
