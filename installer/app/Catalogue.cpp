@@ -52,12 +52,13 @@ RECT SlotLayout::Place(int index, bool offered) {
 
 // ---- The catalogue ----
 
-const char* OpenCatalogue(CIniData& config, std::string& mediumRoot, int& count) {
+const char* OpenCatalogue(CIniData& config, std::string& mediumRoot,
+                          std::vector<std::string>& sections) {
     const std::string path = config.GetIniFileName();
     const size_t slash = path.rfind('\\');
     mediumRoot = slash == std::string::npos ? std::string("\\") : path.substr(0, slash + 1);
 
-    count = config.GetNumberOfSections();
+    const int count = ReadToolSections(config, sections);
     if (count == 0) return PathExists(path) && !IsFolder(path) ? kMsgWrongDefinition : kMsgIniNotFound;
     if (count > MAX_TOOLS) return kMsgTooManyTools;
     return nullptr;
@@ -66,22 +67,25 @@ const char* OpenCatalogue(CIniData& config, std::string& mediumRoot, int& count)
 const char* ToolCatalogue::Load(CDialog& dialog, const RECT& group, WindowsFamily family,
                                 HFONT font, const std::function<void()>& onClick) {
     CIniData config = ConfigFile();
-    int count = 0;
-    if (const char* problem = OpenCatalogue(config, mediumRoot_, count)) return problem;
+    std::vector<std::string> sections;
+    if (const char* problem = OpenCatalogue(config, mediumRoot_, sections)) return problem;
     selectAll_ = config.GetConfigIniFlag(kConfigSelectAll.name, 0) != 0;
 
+    const int count = static_cast<int>(sections.size());
     SlotLayout layout(group, count);
-    tools_.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) AddTool(dialog, i, family, font, layout, onClick);
+    tools_.reserve(sections.size());
+    for (int i = 0; i < count; ++i) AddTool(dialog, i, sections[i], family, font, layout, onClick);
     return nullptr;
 }
 
-void ToolCatalogue::AddTool(CDialog& dialog, int index, WindowsFamily family, HFONT font,
-                            SlotLayout& layout, const std::function<void()>& onClick) {
+void ToolCatalogue::AddTool(CDialog& dialog, int index, const std::string& section,
+                            WindowsFamily family, HFONT font, SlotLayout& layout,
+                            const std::function<void()>& onClick) {
     std::unique_ptr<ToolCheckBox> box(new ToolCheckBox);
     box->onClick = onClick;
     CIniData ini = ConfigFile();
     box->number = index + 1;
+    box->record.section = section;
     const bool offered = ReadToolHeading(ini, box->number, family, box->record);
     const RECT slot = layout.Place(index, offered);
     const DWORD style = BS_CHECKBOX | (offered ? WS_VISIBLE | WS_TABSTOP : 0);

@@ -43,9 +43,11 @@ public:
 };
 
 // Opens the catalogue of `config`'s file: the medium root (its folder with
-// the trailing "\") and the number of tools. Null when there are 1 to 32
-// tools, or the message that says why the catalogue cannot be used.
-const char* OpenCatalogue(CIniData& config, std::string& mediumRoot, int& count);
+// the trailing "\") and the tools' section names, one per tool. Null when
+// there are 1 to 32 tools, or the message that says why the catalogue cannot
+// be used.
+const char* OpenCatalogue(CIniData& config, std::string& mediumRoot,
+                          std::vector<std::string>& sections);
 
 // Places the tool check boxes in the "Software Tools" group box: 20-pixel
 // rows from just below its top edge, a new column from its middle once a
@@ -97,8 +99,9 @@ public:
     int SelectedCount() const;
 
 private:
-    void AddTool(CDialog& dialog, int index, WindowsFamily family, HFONT font, SlotLayout& layout,
-                 const std::function<void()>& onClick);
+    // Tool index + 1, whose section is `section`.
+    void AddTool(CDialog& dialog, int index, const std::string& section, WindowsFamily family,
+                 HFONT font, SlotLayout& layout, const std::function<void()>& onClick);
 
     std::string mediumRoot_;
     bool selectAll_ = false;

@@ -110,12 +110,13 @@ int RunUnattended(const std::string& answerFile, bool restart, WindowsFamily fam
 
     CIniData config = ConfigFile();
     std::string mediumRoot;
-    int count = 0;
-    if (const char* problem = OpenCatalogue(config, mediumRoot, count)) return unusable(problem);
+    std::vector<std::string> sections;
+    if (const char* problem = OpenCatalogue(config, mediumRoot, sections)) return unusable(problem);
     std::vector<std::unique_ptr<CatalogueTool>> catalogue;
-    for (int n = 1; n <= count; ++n) {
+    for (size_t i = 0; i < sections.size(); ++i) {
         std::unique_ptr<CatalogueTool> tool(new CatalogueTool);
-        tool->offered = ReadToolRecord(config, n, family, tool->record);
+        tool->record.section = sections[i];
+        tool->offered = ReadToolRecord(config, static_cast<int>(i) + 1, family, tool->record);
         catalogue.push_back(std::move(tool));
     }
 

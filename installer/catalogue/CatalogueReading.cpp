@@ -72,6 +72,30 @@ private:
 
 }  // namespace
 
+// GetNumberOfSections gives up on a list of this many keys.
+const int kMaxListedTools = 999;
+
+int ReadToolSections(CIniData& ini, std::vector<std::string>& sections) {
+    sections.clear();
+    for (int n = 1; n <= kMaxListedTools; ++n) {
+        const std::string key = std::to_string(n);
+        char name[256];
+        lstrcpynA(name, ini.GetSection(), sizeof name);
+        if (!ini.GetSectionName(name, n)) return n - 1;
+        // An absent key reads as a section named after the key itself, as a
+        // value of that number does, and an empty value as an empty name:
+        // only then does the value itself decide whether the list goes on.
+        if (key == name || !name[0]) {
+            const char* value = ini.GetConfigIniString(key.c_str(), "");
+            if (!value || !value[0]) return n - 1;
+        }
+        sections.push_back(name);
+    }
+    // As many keys as that make no valid list.
+    sections.clear();
+    return 0;
+}
+
 namespace {
 
 bool ReadOffered(ToolKeys& keys, WindowsFamily family) {
@@ -103,7 +127,7 @@ void ReadRest(ToolKeys& keys, ToolRecord& rec) {
 
 bool ReadToolHeading(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
                      const KeyRead& heard) {
-    ToolKeys keys(ini, n, std::string(), heard);
+    ToolKeys keys(ini, n, rec.section, heard);
     rec.section = keys.section;
     rec.name = keys.Text("Name", "?");
     return ReadOffered(keys, family);
@@ -117,7 +141,7 @@ void ReadToolDetails(CIniData& ini, int n, ToolRecord& rec, const KeyRead& heard
 
 bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
                     const KeyRead& heard) {
-    ToolKeys keys(ini, n, std::string(), heard);
+    ToolKeys keys(ini, n, rec.section, heard);
     rec.section = keys.section;
     rec.name = keys.Text("Name", "?");
     rec.dir = keys.Text("Dir", rec.name.c_str());

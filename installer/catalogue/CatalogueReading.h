@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ToolRecord.h"
 #include "WindowsFamily.h"
@@ -17,9 +18,16 @@ enum class KeyKind { Text, Number, Flag };
 // Told of each key of a tool section just before it is read.
 typedef std::function<void(const char* key, KeyKind kind)> KeyRead;
 
+// The tool list of `ini`'s index section ([Config]): the number of tools, as
+// CIniData::GetNumberOfSections counts them, and the name of each tool's
+// section, as CIniData::GetSectionName gives it. Each key of the list is read
+// once for both, where counting first and naming then reads it twice.
+int ReadToolSections(CIniData& ini, std::vector<std::string>& sections);
+
 // Reads tool n's section (n is 1-based) into `rec` with `ini`'s default
 // section set to n. Returns whether the tool is offered on `family`; only the
-// key of that family is read.
+// key of that family is read. A section already in rec.section (from
+// ReadToolSections) is not looked up again.
 bool ReadToolRecord(CIniData& ini, int n, WindowsFamily family, ToolRecord& rec,
                     const KeyRead& heard = KeyRead());
 // ReadToolRecord in two steps. The heading is what the check list shows: the

@@ -131,6 +131,68 @@ TEST(AppToolSection, OnlyTheRunningFamilysKeyWithdraws) {
     }
 }
 
+// The tool list read once for its count and names gives what counting and
+// then naming each tool gives.
+TEST(AppToolSection, TheListIsCountedAndNamedInOneRead) {
+    struct Case {
+        const char* config;  // the [Config] section's lines
+        std::vector<std::string> sections;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"1=Alpha\r\n2=Beta\r\n", {"Alpha", "Beta"}},
+        // A gap ends the list; what follows it is never a tool.
+        {"1=Alpha\r\n2=Beta\r\n4=Delta\r\n", {"Alpha", "Beta"}},
+        {"2=Beta\r\n", {}},
+        // Name, blanks, a comma and a number: the name alone.
+        {"1=Alpha  ,3\r\n2=Beta,1,2\r\n", {"Alpha", "Beta"}},
+        // Values that name their section after their own key, as an absent
+        // key would; a comma in the first place does not end the name.
+        {"1=1\r\n2=2,5\r\n3= ,4\r\n", {"1", "2", ",4"}},
+        // An empty value ends the list as a missing one does.
+        {"1=Alpha\r\n2=\r\n3=Gamma\r\n", {"Alpha"}},
+        {"1=Alpha\r\nSelectall=1\r\n2=Beta\r\n", {"Alpha", "Beta"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config);
+        TempDir dir("ini");
+        const std::string path = dir / "medium.ini";
+        kvttest::WriteFile(path, std::string("[Config]\r\n") + c.config);
+        CIniData ini;
+        ASSERT_TRUE(ini.SetIniFileName(path.c_str()));
+        std::vector<std::string> sections;
+        EXPECT_EQ(static_cast<int>(c.sections.size()), ReadToolSections(ini, sections));
+        EXPECT_EQ(c.sections, sections);
+        // The library's own count and names agree.
+        EXPECT_EQ(static_cast<int>(c.sections.size()), ini.GetNumberOfSections());
+        for (size_t i = 0; i < c.sections.size(); ++i) {
+            char name[256] = "Config";
+            ASSERT_TRUE(ini.GetSectionName(name, static_cast<int>(i) + 1) != NULL);
+            EXPECT_EQ(c.sections[i], std::string(name));
+        }
+    }
+}
+
+// No file, and a list too long to be one, name no tools.
+TEST(AppToolSection, NoFileAndAnEndlessListHaveNoTools) {
+    TempDir dir("ini");
+    std::vector<std::string> sections(1, "stale");
+    CIniData absent;
+    ASSERT_TRUE(absent.SetIniFileName((dir / "absent.ini").c_str()));
+    EXPECT_EQ(0, ReadToolSections(absent, sections));
+    EXPECT_TRUE(sections.empty());
+
+    std::string list = "[Config]\r\n";
+    for (int n = 1; n <= 999; ++n) list += std::to_string(n) + "=T" + std::to_string(n) + "\r\n";
+    const std::string full = dir / "full.ini";
+    kvttest::WriteFile(full, list);
+    CIniData endless;
+    ASSERT_TRUE(endless.SetIniFileName(full.c_str()));
+    EXPECT_EQ(0, ReadToolSections(endless, sections));
+    EXPECT_TRUE(sections.empty());
+    EXPECT_EQ(0, endless.GetNumberOfSections());
+}
+
 TEST(AppSlotLayout, RowsColumnsAndWidths) {
     struct Box {
         int index;
