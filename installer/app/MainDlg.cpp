@@ -19,27 +19,16 @@ const char* CMainDlg::Text(int textId) const { return DialogText(textId, languag
 
 void CMainDlg::SetStatus(const std::string& text) { SetItemText(IDC_STATUS, text.c_str()); }
 
-namespace {
-
-// The template's picture control: the one static of bitmap style.
-BOOL CALLBACK FindBanner(HWND child, LPARAM lp) {
-    char cls[16] = "";
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Static") != 0 ||
-        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
-        return TRUE;
-    *reinterpret_cast<HWND*>(lp) = child;
-    return FALSE;
-}
-
-}  // namespace
-
 // The banner, from its resource as a DIB section. The template names no
 // picture for it: the control would load a device-dependent bitmap, and the
 // first of those a process makes costs several times as much.
 void CMainDlg::ShowBanner() {
+    // The template's one static of bitmap style. Walking the statics alone
+    // asks the window server once per static, not once per control and
+    // child of a control.
     HWND control = NULL;
-    EnumChildWindows(hwnd(), FindBanner, reinterpret_cast<LPARAM>(&control));
+    while ((control = FindWindowExA(hwnd(), control, "Static", NULL)) != NULL)
+        if ((GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) break;
     if (!control) return;
     banner_.reset(LoadImageA(instance(), MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP, 0, 0,
                              LR_CREATEDIBSECTION));
@@ -104,12 +93,20 @@ void CMainDlg::ApplyLanguage(Language language) {
     static const int kGroupIds[] = {IDC_GROUP_LANGUAGE, IDC_GROUP_DRIVE, IDC_GROUP_PROJECT,
                                     IDC_GROUP_USER,     IDC_GROUP_TOOLS, IDC_LABEL_NAME,
                                     IDC_LABEL_COMPANY};
-    for (int i = 0; i < 7; ++i) SetItemText(kGroupIds[i], Text(TXT_LANGUAGE + i));
-    SetItemText(IDC_ENGLISH, Text(TXT_ENGLISH));
-    SetItemText(IDC_GERMAN, Text(TXT_GERMAN));
-    SetItemText(IDOK, Text(TXT_INSTALL));
-    SetItemText(IDC_SELECT_ALL, Text(selectAll_ ? TXT_UNSELECT_ALL : TXT_SELECT_ALL));
-    SetItemText(IDCANCEL, Text(TXT_EXIT));
+    for (int i = 0; i < 7; ++i) Relabel(kGroupIds[i], Text(TXT_LANGUAGE + i));
+    Relabel(IDC_ENGLISH, Text(TXT_ENGLISH));
+    Relabel(IDC_GERMAN, Text(TXT_GERMAN));
+    Relabel(IDOK, Text(TXT_INSTALL));
+    Relabel(IDC_SELECT_ALL, Text(selectAll_ ? TXT_UNSELECT_ALL : TXT_SELECT_ALL));
+    Relabel(IDCANCEL, Text(TXT_EXIT));
+}
+
+// A label that already reads so is left alone: the template holds the
+// English texts, and each change of a window's text is a round trip to the
+// window server under Wine. Labels send no notification of a change.
+void CMainDlg::Relabel(int id, const char* text) {
+    HWND control = Item(id);
+    if (WindowText(control) != text) SetWindowTextA(control, text);
 }
 
 // ---- Project and settings ----

@@ -64,6 +64,7 @@ private:
     void InputAccepted(const RunSettings& settings, const std::vector<ToolRecord*>& tools) override;
 
     void ShowBanner();
+    void Relabel(int id, const char* text);
     bool LoadCatalogue();
     void InitProjectField();
     void LoadSettingsAtStart();
