@@ -1,24 +1,12 @@
 #include "Dialog.h"
 
-#include <vector>
-
-namespace {
-const char kControlProp[] = "KVTControl";
-
-BOOL CALLBACK CollectControl(HWND child, LPARAM lp) {
-    if (CControl* c = CControl::FromHandle(child))
-        reinterpret_cast<std::vector<CControl*>*>(lp)->push_back(c);
-    return TRUE;
-}
-}  // namespace
+#include <algorithm>
 
 // ---- CControl ----
 
 CControl::~CControl() {
-    if (hwnd_ && IsWindow(hwnd_)) {
-        RemovePropA(hwnd_, kControlProp);
-        DestroyWindow(hwnd_);
-    }
+    if (parent_) parent_->Forget(this);
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
 
 bool CControl::Create(CDialog& parent, const char* className, const char* text, DWORD style,
@@ -29,22 +17,34 @@ bool CControl::Create(CDialog& parent, const char* className, const char* text, 
                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent.hwnd(), GWLP_HINSTANCE)),
                             NULL);
     if (!hwnd_) return false;
-    SetPropA(hwnd_, kControlProp, this);
+    try {
+        parent.controls_.push_back(this);
+    } catch (...) {
+        DestroyWindow(hwnd_);
+        hwnd_ = NULL;
+        return false;
+    }
+    parent_ = &parent;
     return true;
 }
 
 bool CControl::OnReflectedCommand(WORD) { return false; }
 
 void CControl::Detach() {
-    if (hwnd_) RemovePropA(hwnd_, kControlProp);
     hwnd_ = NULL;
-}
-
-CControl* CControl::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<CControl*>(GetPropA(hwnd, kControlProp)) : nullptr;
+    parent_ = nullptr;
 }
 
 // ---- CDialog ----
+
+CDialog::~CDialog() {
+    // A control object that outlives its dialog object must not reach back.
+    for (CControl* c : controls_) c->parent_ = nullptr;
+}
+
+void CDialog::Forget(CControl* control) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
 
 INT_PTR CDialog::DoModal(HWND owner) {
     return DialogBoxParamA(instance(), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
@@ -134,9 +134,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
     if (msg == WM_DESTROY) {
         // Control objects may outlive their windows (they belong to the
         // dialog object); a window handle must not be used once it is gone.
-        std::vector<CControl*> controls;
-        EnumChildWindows(hwnd, CollectControl, reinterpret_cast<LPARAM>(&controls));
-        for (CControl* c : controls) c->Detach();
+        for (CControl* c : self->controls_) c->Detach();
+        self->controls_.clear();
     }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, DWLP_USER, 0);
@@ -161,8 +160,12 @@ INT_PTR CDialog::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
         HWND control = reinterpret_cast<HWND>(lp);
         WORD code = HIWORD(wp);
         if (control) {
-            CControl* c = CControl::FromHandle(control);
-            if (c && c->OnReflectedCommand(code)) return TRUE;
+            for (CControl* c : controls_) {
+                if (c->hwnd() != control) continue;
+                // The handler may add or remove controls: the walk ends here.
+                if (c->OnReflectedCommand(code)) return TRUE;
+                break;
+            }
         }
         return OnCommand(LOWORD(wp), code, control) ? TRUE : FALSE;
     }

@@ -12,7 +12,7 @@
 class CDialog;
 
 // A child control owned by a C++ object. The object stays attached to its
-// window (through a window property) until it is destroyed.
+// window, in its dialog's list of controls, until either is destroyed.
 class CControl {
 public:
     CControl() = default;
@@ -30,21 +30,19 @@ public:
     // handled, otherwise the parent's OnCommand sees it.
     virtual bool OnReflectedCommand(WORD code);
 
-    // The object attached to a control window, or null.
-    static CControl* FromHandle(HWND hwnd);
-
 private:
     friend class CDialog;
     // The window is going with its dialog: forget it.
     void Detach();
 
     HWND hwnd_ = NULL;
+    CDialog* parent_ = nullptr;
 };
 
 class CDialog {
 public:
     explicit CDialog(int templateId) : templateId_(templateId) {}
-    virtual ~CDialog() = default;
+    virtual ~CDialog();
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 
@@ -98,4 +96,10 @@ private:
         HWND hwnd;
     };
     mutable std::vector<KnownItem> items_;
+    // The controls created through CControl::Create, while their windows
+    // exist. A window property would cost a round trip to the window
+    // server under Wine on every command.
+    friend class CControl;
+    void Forget(CControl* control);
+    std::vector<CControl*> controls_;
 };
