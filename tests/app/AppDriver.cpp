@@ -41,9 +41,13 @@ std::vector<HWND> TopWindows(DWORD pid) {
     return out;
 }
 
+bool IsMainDialog(HWND hwnd) {
+    return IsDialog(hwnd) && GetDlgItem(hwnd, 1018) && GetDlgItem(hwnd, 1023);
+}
+
 HWND FindMainDialog(DWORD pid) {
     for (HWND w : TopWindows(pid))
-        if (IsDialog(w) && GetDlgItem(w, 1018) && GetDlgItem(w, 1023)) return w;
+        if (IsMainDialog(w)) return w;
     return NULL;
 }
 

@@ -23,20 +23,18 @@ std::string BinDir() {
     return dir.substr(0, dir.find_last_of('\\'));
 }
 
-// Any visible dialog of the process.
-HWND FindDialog(DWORD pid) {
-    for (HWND w : apptest::TopWindows(pid)) {
-        char cls[16] = "";
-        GetClassNameA(w, cls, sizeof cls);
-        if (lstrcmpA(cls, "#32770") == 0) return w;
-    }
-    return NULL;
+bool IsDialog(HWND w) {
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    return lstrcmpA(cls, "#32770") == 0;
 }
 
-// Seconds from the start of `exe` in `folder` until `shown` finds its
-// window; -1 when it does not start or show within 30 s. With `first`, also
-// the seconds until the process showed any window at all.
-double TimeStart(const std::string& exe, const std::string& folder, HWND (*shown)(DWORD),
+// Seconds from the start of `exe` in `folder` until one of its visible
+// top-level windows is `shown`; -1 when it does not start or show within
+// 30 s. With `first`, also the seconds until the process showed any window
+// at all. Each look lists the windows once, for both: the watching loads
+// either program the same.
+double TimeStart(const std::string& exe, const std::string& folder, bool (*shown)(HWND),
                  double* first = NULL) {
     STARTUPINFOA si;
     ZeroMemory(&si, sizeof si);
@@ -49,11 +47,11 @@ double TimeStart(const std::string& exe, const std::string& folder, HWND (*shown
     double seconds = -1;
     if (first) *first = -1;
     while (kvtbench::Now() - start < 30) {
-        if (first && *first < 0 && !apptest::TopWindows(pi.dwProcessId).empty())
-            *first = kvtbench::Now() - start;
-        if (shown(pi.dwProcessId)) {
-            if (first && *first < 0) *first = kvtbench::Now() - start;
-            seconds = kvtbench::Now() - start;
+        const std::vector<HWND> windows = apptest::TopWindows(pi.dwProcessId);
+        const double now = kvtbench::Now() - start;
+        if (first && *first < 0 && !windows.empty()) *first = now;
+        if (std::any_of(windows.begin(), windows.end(), shown)) {
+            seconds = now;
             break;
         }
         if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
@@ -84,15 +82,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Warm-up: the first start of each loads its libraries from disk.
-    if (TimeStart(bare, medium, FindDialog) < 0 || TimeStart(kvt, medium, apptest::FindMainDialog) < 0) {
+    if (TimeStart(bare, medium, IsDialog) < 0 || TimeStart(kvt, medium, apptest::IsMainDialog) < 0) {
         fprintf(stderr, "a program did not show its dialog\n");
         return 1;
     }
     std::vector<double> bareTimes, kvtTimes, backdropTimes;
     for (int i = 0; i < starts; ++i) {
         double backdrop = -1;
-        const double b = TimeStart(bare, medium, FindDialog);
-        const double k = TimeStart(kvt, medium, apptest::FindMainDialog, &backdrop);
+        const double b = TimeStart(bare, medium, IsDialog);
+        const double k = TimeStart(kvt, medium, apptest::IsMainDialog, &backdrop);
         if (b < 0 || k < 0) {
             fprintf(stderr, "round %d: a program did not show its dialog\n", i + 1);
             return 1;
