@@ -73,13 +73,13 @@ std::string ByteWindowResult(const std::string& data, char drive, int* count) {
     return expected;
 }
 
-// The file is read in chunks (of a power of two up to 128 KB) and the
+// The file is read in chunks (of a power of two up to 256 KB) and the
 // letters are written in batches of some thousands: occurrences cut at
 // every place by a chunk border, sparse random ones, and so many dense ones
 // that several batches are written between reads, against a byte-by-byte
 // reading of the rule.
 TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
-    std::string sparse(24 * 65536, 'x');
+    std::string sparse(48 * 65536, 'x');
     unsigned seed = 12345;
     const char alphabet[] = ":\\tarvoTARVO\\:xyz";
     for (char& c : sparse) {
@@ -89,7 +89,7 @@ TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
     const std::string occurrence = "Q:\\TarVo\\";
     // Border j cuts an occurrence k = j - 1 bytes after its start.
     for (size_t k = 0; k <= occurrence.size(); ++k)
-        sparse.replace(131072 * (k + 1) - k, occurrence.size(), occurrence);
+        sparse.replace(262144 * (k + 1) - k, occurrence.size(), occurrence);
     for (size_t at = 1000; at + 9 < sparse.size(); at += 7919)
         if (at % 65536 > 32 && at % 65536 < 65000) sparse.replace(at, 9, "z:\\tarvo\\");
 
