@@ -19,12 +19,6 @@ BOOL CALLBACK CollectTop(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
-bool IsDialog(HWND hwnd) {
-    char cls[64] = "";
-    GetClassNameA(hwnd, cls, sizeof cls);
-    return lstrcmpA(cls, "#32770") == 0;
-}
-
 BOOL CALLBACK CollectStatics(HWND hwnd, LPARAM lp) {
     char cls[64] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
@@ -39,6 +33,12 @@ std::vector<HWND> TopWindows(DWORD pid) {
     EnumState s = {pid, &out};
     EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&s));
     return out;
+}
+
+bool IsDialog(HWND hwnd) {
+    char cls[64] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    return lstrcmpA(cls, "#32770") == 0;
 }
 
 bool IsMainDialog(HWND hwnd) {

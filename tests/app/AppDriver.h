@@ -14,6 +14,8 @@ namespace apptest {
 std::vector<HWND> TopWindows(DWORD pid);
 // The main dialog: a visible dialog with the "Software Tools" group (1018).
 HWND FindMainDialog(DWORD pid);
+// Whether a window is a dialog (of the system's dialog class).
+bool IsDialog(HWND hwnd);
 // Whether a window is a dialog with the main dialog's group and status line.
 bool IsMainDialog(HWND hwnd);
 // A visible dialog captioned `caption` that is not the main dialog.

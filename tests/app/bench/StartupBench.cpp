@@ -23,12 +23,6 @@ std::string BinDir() {
     return dir.substr(0, dir.find_last_of('\\'));
 }
 
-bool IsDialog(HWND w) {
-    char cls[16] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    return lstrcmpA(cls, "#32770") == 0;
-}
-
 // Seconds from the start of `exe` in `folder` until one of its visible
 // top-level windows is `shown`; -1 when it does not start or show within
 // 30 s. With `first`, also the seconds until the process showed any window
@@ -82,14 +76,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Warm-up: the first start of each loads its libraries from disk.
-    if (TimeStart(bare, medium, IsDialog) < 0 || TimeStart(kvt, medium, apptest::IsMainDialog) < 0) {
+    if (TimeStart(bare, medium, apptest::IsDialog) < 0 || TimeStart(kvt, medium, apptest::IsMainDialog) < 0) {
         fprintf(stderr, "a program did not show its dialog\n");
         return 1;
     }
     std::vector<double> bareTimes, kvtTimes, backdropTimes;
     for (int i = 0; i < starts; ++i) {
         double backdrop = -1;
-        const double b = TimeStart(bare, medium, IsDialog);
+        const double b = TimeStart(bare, medium, apptest::IsDialog);
         const double k = TimeStart(kvt, medium, apptest::IsMainDialog, &backdrop);
         if (b < 0 || k < 0) {
             fprintf(stderr, "round %d: a program did not show its dialog\n", i + 1);
