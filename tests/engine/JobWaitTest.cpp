@@ -71,12 +71,22 @@ TEST(JobWait, EscapeAsksAndOnlyYesStopsTheWait) {
         if (c.foreignWindow) {
             // The setup leaves its main file and ends; a program of another
             // name shows a window whose caption begins with the Title.
+            // The window comes after the preparation, which would refuse to
+            // start beside it, and is there before the tick that looks.
             s.AddSetup();
             s.SetupOption("MainFile", "Alpha.exe");
-            ASSERT_TRUE(s.StartForeignWindow(s.tool.title + " - Folder"));
             ASSERT_TRUE(s.Start());
-            ASSERT_TRUE(kvttest::WaitFor([&] { return !s.Runs().empty(); }, kSetupStartMs));
-            ASSERT_TRUE(kvttest::WaitFor([&] { return s.job.IsSetupRunning(); }, kSetupStartMs));
+            const std::string caption = s.tool.title + " - Folder";
+            ASSERT_TRUE(s.StartForeignWindow(caption));
+            ASSERT_TRUE(kvttest::WaitFor([&] { return FindWindowA(NULL, caption.c_str()) != NULL; },
+                                         kSetupStartMs));
+            ASSERT_TRUE(kvttest::WaitFor(
+                [&] {
+                    const std::vector<kvttest::FakeSetupRun> runs = s.Runs();
+                    return !runs.empty() && runs[0].exited;
+                },
+                kSetupStartMs));
+            ASSERT_TRUE(s.job.IsSetupRunning());
         } else {
             WaitForARunningSetup(s);
         }
