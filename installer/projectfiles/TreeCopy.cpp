@@ -21,12 +21,18 @@ namespace {
 // Binary copies go through the caller's buffer, grown to this size; the size
 // only changes speed.
 const size_t kCopyBufferSize = 256 * 1024;
-// MoveDriveLetters reads this much at a time, and writes its letters in
-// batches of at most this many. A chunk stays in the processor's cache from
-// its read to its scan, and is large enough that the reads' own cost under
-// Wine is small.
+// The drive-letter scan reads this much at a time. A chunk stays in the
+// processor's cache from its read to its scan, and is large enough that the
+// reads' own cost under Wine is small.
 const size_t kScanChunk = 256 * 1024;
+// Letters found are handed on in batches of at least this many (the rest
+// at the end), and the reading waits while a writer thread has this many
+// still to take.
+const size_t kLetterBatch = 32;
 const size_t kPendingHits = 4096;
+// Letters are written on a thread of their own when at least this much of
+// the file is still to be read: less would not repay starting the thread.
+const unsigned long long kWriterThreadFrom = 4 * 1024 * 1024;
 
 const char kDriveTemplate[] = "?:\\tarvo\\";
 const char kMovePrefix[] = "_~_";
@@ -326,92 +332,269 @@ struct DrivePattern {
     bool pairSearch;
 };
 
-// The scan in chunks read from the file, for occurrences that start at
-// `from` or later. Each byte in front of one is rewritten to `drive` with a
-// write of its own, or, with `letters`, read and collected instead.
-int ScanInChunks(HANDLE file, const DrivePattern& pattern, unsigned long long from, char drive,
-                 std::string* letters) {
+// Reads `file` from where it stands, in chunks, and calls found(before, at)
+// for every occurrence of the pattern with a byte in front of it: `before`
+// is that byte and `at` its place in the file. chunkDone(read) follows the
+// scan of each chunk, with the number of bytes read so far. False when the
+// memory for the chunks cannot be had.
+template <typename Found, typename ChunkDone>
+bool ScanInChunks(HANDLE file, const DrivePattern& pattern, Found found, ChunkDone chunkDone) {
     const size_t m = pattern.m;
-    // The buffer keeps the last m - 1 bytes of the previous chunk in front of
-    // the next one, so that occurrences across a chunk border are found.
+    // The buffer carries the bytes of the last chunk that the next scan
+    // needs (at most m) in front of the next chunk, so that occurrences
+    // across a chunk border are found, and found with the byte in front.
     std::vector<char> buffer;
-    std::vector<unsigned long long> hits;
     try {
-        buffer.resize(m - 1 + kScanChunk);
-        hits.reserve(kPendingHits);
+        buffer.resize(m + kScanChunk);
     } catch (...) {
-        return -1;
+        return false;
     }
-    if (!SetPosition(file, from)) return -1;
-    unsigned long long base = from;     // file offset of buffer[0]
-    unsigned long long readPos = from;  // file offset behind the last byte read
-    size_t have = 0;
-    int count = 0;
-    // Hits wait in `hits` and are written in a batch: the file pointer then
-    // comes back to the reading position once a batch, not once a chunk.
-    const auto writeHits = [&]() {
-        for (unsigned long long at : hits) {
-            DWORD done = 0;
-            char old = 0;
-            if (!SetPosition(file, at)) continue;
-            if (letters ? ::ReadFile(file, &old, 1, &done, NULL) != FALSE
-                        : ::WriteFile(file, &drive, 1, &done, NULL) != FALSE) {
-                if (done != 1) continue;
-                if (letters) *letters += old;
-                ++count;
-            }
-        }
-        hits.clear();
-    };
-
+    unsigned long long base = 0;  // bytes of the file in front of buffer[0]
+    size_t have = 0;              // bytes in the buffer
+    size_t next = 0;              // where the first start not yet scanned lies
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(file, buffer.data() + have, static_cast<DWORD>(kScanChunk), &got, NULL) ||
             got == 0)
             break;
         have += got;
-        readPos += got;
-
-        if (have >= m) {
-            pattern.Scan(buffer.data(), 0, have - m + 1, [&](size_t i) {
-                // An occurrence at the very start has no byte in front of it.
-                if (base + i >= 1) hits.push_back(base + i - 1);
+        if (have >= next + m) {
+            pattern.Scan(buffer.data(), next, have - m + 1, [&](size_t i) {
+                // An occurrence at the very start has no byte in front of it;
+                // any other has it in the buffer.
+                if (base + i >= 1) found(buffer[i - 1], base + i - 1);
             });
+            next = have - m + 1;
         }
-        // Every hit lies before what has been read, and the bytes carried
-        // into the next chunk come from the buffer: the scan never reads a
-        // byte it rewrote.
-        if (hits.size() >= kPendingHits) {
-            writeHits();
-            if (!SetPosition(file, readPos)) break;
-        }
-
-        size_t keep = have < m - 1 ? have : m - 1;
-        memmove(buffer.data(), buffer.data() + have - keep, keep);
-        base += have - keep;
-        have = keep;
+        chunkDone(base + have);
+        const size_t drop = next > 0 ? next - 1 : 0;
+        memmove(buffer.data(), buffer.data() + drop, have - drop);
+        base += drop;
+        have -= drop;
+        next -= drop;
     }
-    writeHits();
-    return count;
+    return true;
+}
+
+typedef BOOL(WINAPI* QueueUserWorkItemFn)(LPTHREAD_START_ROUTINE, PVOID, ULONG);
+
+// The system's worker threads (Windows 2000 and later) stay a while after
+// their work, so a run of large files starts a thread once, not per file:
+// under Wine a new thread takes milliseconds to start. Looked up so that the
+// program loads on older Windows, where the writer gets a thread of its own.
+QueueUserWorkItemFn SystemWorkQueue() {
+    static const QueueUserWorkItemFn queue = [] {
+        HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+        return kernel ? reinterpret_cast<QueueUserWorkItemFn>(reinterpret_cast<void*>(
+                            GetProcAddress(kernel, "QueueUserWorkItem")))
+                      : nullptr;
+    }();
+    return queue;
+}
+
+// Writes the drive letter at the places it is given, through a handle of its
+// own. On a large file a thread does it while the scan reads on: a write
+// per letter otherwise costs about as much again as reading the file. Every
+// place lies in what the scan has read already, and the scan never reads a
+// byte twice, so it never sees a letter it moved.
+class LetterWriter {
+public:
+    LetterWriter(HANDLE file, char drive) : file_(file), drive_(drive) {}
+    ~LetterWriter() { Finish(); }
+    LetterWriter(const LetterWriter&) = delete;
+    LetterWriter& operator=(const LetterWriter&) = delete;
+
+    // A thread for the writes from now on; without one, they are the
+    // caller's. False when none could be had.
+    bool Start() {
+        if (running_) return true;
+        try {
+            queue_.reserve(kPendingHits);
+            batch_.reserve(kPendingHits);
+        } catch (...) {
+            return false;
+        }
+        wake_.reset(CreateEventA(NULL, FALSE, FALSE, NULL));
+        taken_.reset(CreateEventA(NULL, FALSE, FALSE, NULL));
+        done_.reset(CreateEventA(NULL, TRUE, FALSE, NULL));
+        if (!wake_ || !taken_ || !done_) return false;
+        if (const QueueUserWorkItemFn queue = SystemWorkQueue()) {
+            running_ = queue(&Run, this, WT_EXECUTEDEFAULT) != FALSE;
+        } else {
+            DWORD id = 0;
+            win::Handle thread(CreateThread(NULL, 0, &Run, this, 0, &id));
+            running_ = thread.valid();
+        }
+        return running_;
+    }
+
+    // Takes over the places in `hits` and empties it: the thread gets them,
+    // or they are written now. May throw std::bad_alloc.
+    void Add(std::vector<unsigned long long>& hits) {
+        if (hits.empty()) return;
+        if (!running_) {
+            written_ += Write(hits);
+            hits.clear();
+            return;
+        }
+        for (;;) {
+            bool wake = false;
+            {
+                win::CriticalSectionLock hold(lock_);
+                if (queue_.size() < kPendingHits) {
+                    if (queue_.empty())
+                        queue_.swap(hits);
+                    else
+                        queue_.insert(queue_.end(), hits.begin(), hits.end());
+                    hits.clear();
+                    wake = idle_;
+                    idle_ = false;
+                } else {
+                    readerWaits_ = true;
+                }
+            }
+            if (wake) SetEvent(wake_.get());
+            if (hits.empty()) return;
+            // The thread is a full batch behind: wait until it takes it.
+            WaitForSingleObject(taken_.get(), INFINITE);
+        }
+    }
+
+    // Waits until every letter handed over is written; their number.
+    int Finish() {
+        if (running_) {
+            bool wake;
+            {
+                win::CriticalSectionLock hold(lock_);
+                closing_ = true;
+                wake = idle_;
+                idle_ = false;
+            }
+            if (wake) SetEvent(wake_.get());
+            WaitForSingleObject(done_.get(), INFINITE);
+            running_ = false;
+        }
+        return written_ + threadWritten_;
+    }
+
+private:
+    int Write(const std::vector<unsigned long long>& places) const {
+        int count = 0;
+        for (unsigned long long at : places) {
+            DWORD done = 0;
+            if (SetPosition(file_, at) && WriteFile(file_, &drive_, 1, &done, NULL) && done == 1)
+                ++count;
+        }
+        return count;
+    }
+
+    // The thread wakes only when it ran dry and the reader has more for it,
+    // and the reader only when it had to wait: each wake costs a round trip
+    // to the kernel (under Wine, to the server).
+    static DWORD WINAPI Run(void* param) {
+        LetterWriter& self = *static_cast<LetterWriter*>(param);
+        for (;;) {
+            bool took = false, wakeReader = false;
+            {
+                win::CriticalSectionLock hold(self.lock_);
+                if (!self.queue_.empty()) {
+                    self.batch_.swap(self.queue_);
+                    took = true;
+                    wakeReader = self.readerWaits_;
+                    self.readerWaits_ = false;
+                } else if (self.closing_) {
+                    break;
+                } else {
+                    self.idle_ = true;
+                }
+            }
+            if (!took) {
+                WaitForSingleObject(self.wake_.get(), INFINITE);
+                continue;
+            }
+            if (wakeReader) SetEvent(self.taken_.get());
+            self.threadWritten_ += self.Write(self.batch_);
+            self.batch_.clear();
+        }
+        // The owner may go the moment this is set: nothing of it is used after.
+        SetEvent(self.done_.get());
+        return 0;
+    }
+
+    HANDLE file_;
+    char drive_;
+    win::CriticalSection lock_;
+    win::Handle wake_, taken_, done_;
+    bool running_ = false;
+    std::vector<unsigned long long> queue_;  // handed over, not yet taken
+    std::vector<unsigned long long> batch_;  // the thread's
+    bool idle_ = false;
+    bool readerWaits_ = false;
+    bool closing_ = false;
+    int written_ = 0;        // by the caller
+    int threadWritten_ = 0;  // by the thread, read once it has ended
+};
+
+unsigned long long SizeOf(HANDLE file) {
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return 0;
+    return (static_cast<unsigned long long>(high) << 32) | low;
 }
 
 }  // namespace
 
 int MoveDriveLetters(const std::string& path, const std::string& driveTemplate, char drive) {
-    win::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file || IsReadOnly(path)) return -1;
+    // The letters are written through a handle of their own, so that the
+    // reading goes on undisturbed. Together the two handles let others do
+    // what one read-write handle sharing reading would: read, and no more.
+    win::File writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!writer || IsReadOnly(path)) return -1;
     // Without at least one character after the drive position there is
     // nothing to look for.
     if (driveTemplate.size() < 2) return 0;
-    return ScanInChunks(file.get(), DrivePattern(driveTemplate), 0, drive, NULL);
+    win::File reader = OpenForRead(path);
+    if (!reader) return -1;
+    const unsigned long long size = SizeOf(reader.get());
+    const DrivePattern pattern(driveTemplate);
+    try {
+        LetterWriter letters(writer.get(), drive);
+        std::vector<unsigned long long> hits;
+        hits.reserve(kLetterBatch);
+        bool threadTried = false;
+        const bool scanned = ScanInChunks(
+            reader.get(), pattern, [&](char, unsigned long long at) { hits.push_back(at); },
+            [&](unsigned long long read) {
+                if (hits.size() < kLetterBatch) return;
+                if (!threadTried && read < size && size - read >= kWriterThreadFrom) {
+                    threadTried = true;
+                    letters.Start();
+                }
+                letters.Add(hits);
+            });
+        letters.Add(hits);
+        const int count = letters.Finish();
+        return scanned ? count : -1;
+    } catch (...) {
+        return -1;
+    }
 }
 
 int FindDriveLetters(const std::string& path, std::string& letters) {
     letters.clear();
     win::File file = OpenForRead(path);
     if (!file) return -1;
-    return ScanInChunks(file.get(), DrivePattern(kDriveTemplate), 0, 0, &letters);
+    try {
+        if (!ScanInChunks(file.get(), DrivePattern(kDriveTemplate),
+                          [&](char before, unsigned long long) { letters += before; },
+                          [](unsigned long long) {}))
+            return -1;
+    } catch (...) {
+        letters.clear();
+        return -1;
+    }
+    return static_cast<int>(letters.size());
 }
 
 }  // namespace projectfiles

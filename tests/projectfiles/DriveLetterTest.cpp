@@ -2,6 +2,8 @@
 // was copied to.
 #include "ProjectFilesTestUtil.h"
 
+#include "ProjectFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,8 +55,8 @@ TEST(MoveDriveLetters, FileThatCannotBeUpdated) {
 }
 
 // The rule read byte by byte: every byte in front of ":\tarvo\" (letters
-// in any case) becomes `drive`.
-std::string ByteWindowResult(const std::string& data, char drive, int* count) {
+// in any case) becomes `drive`; `old`, when given, gets the bytes replaced.
+std::string ByteWindowResult(const std::string& data, char drive, int* count, std::string* old = nullptr) {
     std::string expected = data;
     *count = 0;
     const std::string pattern = ":\\tarvo\\";
@@ -66,6 +68,7 @@ std::string ByteWindowResult(const std::string& data, char drive, int* count) {
             match = c == pattern[k];
         }
         if (match) {
+            if (old) *old += data[i - 1];
             expected[i - 1] = drive;
             ++*count;
         }
@@ -74,7 +77,7 @@ std::string ByteWindowResult(const std::string& data, char drive, int* count) {
 }
 
 // The file is read in chunks (of a power of two up to 256 KB) and the
-// letters are written in batches of some thousands: occurrences cut at
+// letters are written in batches: occurrences cut at
 // every place by a chunk border, sparse random ones, and so many dense ones
 // that several batches are written between reads, against a byte-by-byte
 // reading of the rule.
@@ -116,6 +119,56 @@ TEST(MoveDriveLetters, SameResultAsAByteWindowAcrossChunkBorders) {
         EXPECT_TRUE(expected == after) << "first difference at "
                                        << std::mismatch(expected.begin(), expected.end(), after.begin()).first -
                                               expected.begin();
+    }
+}
+
+// A file of many megabytes has its letters written by a second thread while
+// the scan reads on. Occurrences cut by chunk borders after that thread has
+// started, a dense stretch that gets the reading ahead of the writing, and
+// an occurrence that ends the file. Moved twice in a row: the second move
+// finds the system's worker thread already there. The old letters are read
+// the same way, without a write.
+TEST(MoveDriveLetters, LargeFileHasTheSameResultWhileItsLettersAreWrittenAside) {
+    std::string data(12 * 1048576, 'x');
+    unsigned seed = 777;
+    for (char& c : data) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>('a' + (seed >> 16) % 26);
+    }
+    const char fronts[] = "CDcd\\:Q0";
+    size_t n = 0;
+    for (size_t at = 500; at + 9 < data.size(); at += 6007, ++n)
+        data.replace(at, 9, std::string(1, fronts[n % (sizeof fronts - 1)]) + (n % 2 ? ":\\TARVO\\" : ":\\tarvo\\"));
+    for (size_t at = 1048576; at < 2 * 1048576; at += 20) data.replace(at, 9, "z:\\TaRvO\\");
+    const std::string occurrence = "E:\\tarvo\\";
+    for (size_t k = 0; k <= occurrence.size(); ++k)
+        data.replace(262144 * (30 + k) - k, occurrence.size(), occurrence);
+    data.replace(data.size() - occurrence.size(), occurrence.size(), occurrence);
+
+    TempDir dir("mdl-large");
+    const std::string path = dir / "large.bin";
+    WriteFile(path, data);
+    int oldCount = 0;
+    std::string oldLetters;
+    ByteWindowResult(data, 'K', &oldCount, &oldLetters);
+    ASSERT_GT(oldCount, 50000);
+    std::string found;
+    EXPECT_EQ(oldCount, projectfiles::FindDriveLetters(path, found));
+    EXPECT_TRUE(oldLetters == found) << found.size() << " letters, expected " << oldLetters.size();
+    EXPECT_TRUE(data == ReadFile(path)) << "reading the letters changed the file";
+
+    std::string current = data;
+    for (char drive : {'K', 'L'}) {
+        SCOPED_TRACE(drive);
+        int expectedCount = 0;
+        const std::string expected = ByteWindowResult(current, drive, &expectedCount);
+        EXPECT_EQ(expectedCount, CToolInstallJob::MoveDriveLetters(path, kTemplate, drive));
+        const std::string after = ReadFile(path);
+        ASSERT_EQ(expected.size(), after.size());
+        EXPECT_TRUE(expected == after) << "first difference at "
+                                       << std::mismatch(expected.begin(), expected.end(), after.begin()).first -
+                                              expected.begin();
+        current = after;
     }
 }
 

@@ -49,9 +49,9 @@ double TimeSequentialRead(const std::string& path) {
     return t;
 }
 
-// What no rewrite of those letters can go below: the same read, and one
-// one-byte write at each letter's place, as the file system takes it.
-double TimeReadAndLetterWrites(const std::string& path, const std::vector<size_t>& letters) {
+// The same read, then one one-byte write at each letter's place: what the
+// move costs when its writes wait for its reading.
+double TimeReadThenLetterWrites(const std::string& path, const std::vector<size_t>& letters) {
     const double read = TimeSequentialRead(path);
     win::File f(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, NULL,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     Write(big, bytes);
     bytes.clear();
     bytes.shrink_to_fit();
-    double bestRead = 1e30, bestMove = 1e30, bestFloor = 1e30;
+    double bestRead = 1e30, bestMove = 1e30, bestSerial = 1e30;
     int moved = 0;
     for (int r = 0; r < rounds; ++r) {
         double tr = TimeSequentialRead(big);
@@ -121,12 +121,12 @@ int main(int argc, char** argv) {
         double tm = Now() - t0;
         printf("round %d: sequential read of 64 MB %.3f s   MoveDriveLetters %.3f s (%d letters)\n", r + 1, tr,
                tm, moved);
-        const double tf = TimeReadAndLetterWrites(big, letters);
-        printf("         the read and %d one-byte writes at the letters %.3f s\n",
-               static_cast<int>(letters.size()), tf);
+        const double ts = TimeReadThenLetterWrites(big, letters);
+        printf("         the read, then %d one-byte writes at the letters %.3f s\n",
+               static_cast<int>(letters.size()), ts);
         if (tr < bestRead) bestRead = tr;
         if (tm < bestMove) bestMove = tm;
-        if (tf > 0 && tf < bestFloor) bestFloor = tf;
+        if (ts > 0 && ts < bestSerial) bestSerial = ts;
     }
 
     printf("\nBest of %d rounds:\n", rounds);
@@ -136,12 +136,13 @@ int main(int argc, char** argv) {
     printf("  MoveDriveLetters     %8.3f s\n", bestMove);
     printf("  sequential read      %8.3f s\n", bestRead);
     printf("  ratio move/read      %8.2f   (aim: at most 2.00)\n", bestMove / bestRead);
-    // Sparse letters cost a write each, which no scan can save.
-    if (bestFloor < 1e30)
-        printf("    floor: the read and a one-byte write per letter %.3f s, ratio %.2f\n", bestFloor,
-               bestFloor / bestRead);
+    // Sparse letters cost a write each, which no scan can save; only
+    // writing them while the reading goes on can hide it.
+    if (bestSerial < 1e30)
+        printf("    read, then a one-byte write per letter %.3f s, ratio %.2f\n", bestSerial,
+               bestSerial / bestRead);
     else
-        printf("    floor: not measured, the letters could not be written\n");
+        printf("    read, then the writes: not measured, the letters could not be written\n");
 
     kvttest::RemoveTree(work);
     return 0;
