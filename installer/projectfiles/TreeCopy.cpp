@@ -332,7 +332,7 @@ struct DrivePattern {
     bool pairSearch;
 };
 
-// Reads `file` from where it stands, in chunks, and calls found(before, at)
+// Reads `file`, just opened, in chunks, and calls found(before, at)
 // for every occurrence of the pattern with a byte in front of it: `before`
 // is that byte and `at` its place in the file. chunkDone(read) follows the
 // scan of each chunk, with the number of bytes read so far. False when the
@@ -455,7 +455,8 @@ public:
             }
             if (wake) SetEvent(wake_.get());
             if (hits.empty()) return;
-            // The thread is a full batch behind: wait until it takes it.
+            // The thread has kPendingHits letters still to take: wait until
+            // it takes them.
             WaitForSingleObject(taken_.get(), INFINITE);
         }
     }
