@@ -404,20 +404,20 @@ public:
     LetterWriter(const LetterWriter&) = delete;
     LetterWriter& operator=(const LetterWriter&) = delete;
 
-    // A thread for the writes from now on; without one, they are the
-    // caller's. False when none could be had.
-    bool Start() {
-        if (running_) return true;
+    // A thread for the writes from now on, where one can be had; without
+    // one, they are the caller's.
+    void Start() {
+        if (running_) return;
         try {
             queue_.reserve(kPendingHits);
             batch_.reserve(kPendingHits);
         } catch (...) {
-            return false;
+            return;
         }
         wake_.reset(CreateEventA(NULL, FALSE, FALSE, NULL));
         taken_.reset(CreateEventA(NULL, FALSE, FALSE, NULL));
         done_.reset(CreateEventA(NULL, TRUE, FALSE, NULL));
-        if (!wake_ || !taken_ || !done_) return false;
+        if (!wake_ || !taken_ || !done_) return;
         if (const QueueUserWorkItemFn queue = SystemWorkQueue()) {
             running_ = queue(&Run, this, WT_EXECUTEDEFAULT) != FALSE;
         } else {
@@ -425,7 +425,6 @@ public:
             win::Handle thread(CreateThread(NULL, 0, &Run, this, 0, &id));
             running_ = thread.valid();
         }
-        return running_;
     }
 
     // Takes over the places in `hits` and empties it: the thread gets them,
